@@ -39,13 +39,13 @@ TEST(ErasePlan, FormatLists)
 
 TEST(SpeedText, CdAndDvdMultiples)
 {
-    const NumberSeparators br{".", ","};
+    const NumberFormat br = NumberFormat::brazilian();
     EXPECT_EQ(speed_text(706, dtCDRW, br), "4X(706 KB/s)");
     EXPECT_EQ(speed_text(7056, dtCDR, br), "40X(7.056 KB/s)");
     EXPECT_EQ(speed_text(2770, dtDVDPlusRW, br), "2,0X(2.770 KB/s)");
     EXPECT_EQ(speed_text(3324, dtDVDRAM, br), "2,4X(3.324 KB/s)");
     // DVD-R and DVD+R are shown in CD multiples.
-    EXPECT_EQ(speed_text(1385, dtDVDR, NumberSeparators{}), "8X(1,385 KB/s)");
+    EXPECT_EQ(speed_text(1385, dtDVDR, NumberFormat{}), "8X(1,385 KB/s)");
 }
 
 TEST(DiscInformation, StatusAndSessions)
