@@ -1,6 +1,7 @@
 #include "engine/cache_thread.h"
 
 #include "engine/burn_errors.h"
+#include "engine/cache_sources.h"
 
 #include <gtest/gtest.h>
 
@@ -223,6 +224,29 @@ TEST_F(CacheThreadTest, ByteCountDifferentFromTheLayoutIsRefusedAtOnce)
     const Drained got = drain(cache);
     EXPECT_TRUE(got.bytes.empty());
     EXPECT_EQ(cache.StatusText(), burn_error::kLayoutMismatch);
+}
+
+TEST_F(CacheThreadTest, TreeGivesItsFilesInTableOrderWithoutFoldersOrEmptyFiles)
+{
+    const auto a = write_file("a.mp3", 10, 1);
+    const auto empty = write_file("empty.mp3", 0, 0);
+    const auto b = write_file("b.mp3", 20, 2);
+    DiscTree tree;
+    ASSERT_TRUE(tree.CreateDir(tree.Root(), "Sub", AttrDirectory));
+    ASSERT_EQ(tree.InsertFile("\\", a, false), 1);
+    ASSERT_EQ(tree.InsertFile("\\", empty, false), 1);
+    ASSERT_EQ(tree.InsertFile("\\SUB", b, false), 1);
+    SearchRecord old;
+    old.Name = "old.mp3";
+    old.Size = 5000;
+    ASSERT_TRUE(tree.AddFileEntry(tree.Root(), old, 40000, ""));
+
+    const auto sources = cache_sources_of(tree);
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_EQ(sources[0].path, a);
+    EXPECT_EQ(sources[0].size, 10);
+    EXPECT_EQ(sources[1].path, b);
+    EXPECT_EQ(sources[1].size, 20);
 }
 
 TEST_F(CacheThreadTest, DestroyingARunningCacheStopsIt)
