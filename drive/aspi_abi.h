@@ -162,4 +162,29 @@ static_assert(offsetof(SRB_HAInquiry, HA_Unique) == 42);
 static_assert(offsetof(SRB_GDEVBlock, SRB_DeviceType) == 10);
 static_assert(sizeof(SRB_GetDiskInfo) == 24, "disk information block is 24 bytes");
 static_assert(sizeof(SRB_Abort) == 16, "abort block is 16 bytes");
+
+#include "platform/endian.h"
+
+namespace valmuri {
+
+// Stores a data buffer in an execute block: the length, the full address in
+// bytes 28-35 and its low 32 bits in the classic pointer field.
+inline void set_srb_buffer(SRB_ExecSCSICmd& srb, void* data, uint32_t length)
+{
+    const uint64_t address = reinterpret_cast<uintptr_t>(data);
+    valmuri::put_le32(reinterpret_cast<uint8_t*>(&srb) + offsetof(SRB_ExecSCSICmd, SRB_BufLen), length);
+    valmuri::put_le32(reinterpret_cast<uint8_t*>(&srb) + offsetof(SRB_ExecSCSICmd, SRB_BufPointer),
+        static_cast<uint32_t>(address));
+    valmuri::put_le64(reinterpret_cast<uint8_t*>(&srb) + offsetof(SRB_ExecSCSICmd, SRB_BufPointer64), address);
+}
+
+// The data buffer of an execute block, from the full 64-bit address.
+inline uint8_t* srb_buffer(const SRB_ExecSCSICmd& srb)
+{
+    const uint64_t address
+        = valmuri::get_le64(reinterpret_cast<const uint8_t*>(&srb) + offsetof(SRB_ExecSCSICmd, SRB_BufPointer64));
+    return reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(address));
+}
+
+} // namespace valmuri
 #endif
