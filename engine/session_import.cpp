@@ -1,6 +1,9 @@
 #include "engine/session_import.h"
 
+#include "engine/disc_name.h"
+
 #include <array>
+#include <climits>
 #include <unordered_set>
 
 namespace valmuri {
@@ -233,28 +236,108 @@ std::optional<ImportedSession> read_previous_session(
     return imported;
 }
 
-std::string imported_alternate_name(const std::string& long_name)
+namespace {
+
+bool leap_year(int year)
 {
-    std::string alternate;
-    for (std::size_t i = 0; i < long_name.size() && alternate.size() < 13;) {
-        const unsigned char c = static_cast<unsigned char>(long_name[i]);
-        // A multi-byte character counts once and becomes one "_".
-        std::size_t length = 1;
-        if (c >= 0xF0)
-            length = 4;
-        else if (c >= 0xE0)
-            length = 3;
-        else if (c >= 0xC0)
-            length = 2;
-        i += length;
-        if (c >= 'a' && c <= 'z')
-            alternate += static_cast<char>(c - 'a' + 'A');
-        else if (c < '!' || c > 'z')
-            alternate += '_';
-        else
-            alternate += static_cast<char>(c);
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int days_in_month(int year, int month)
+{
+    static constexpr int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap_year(year) ? 29 : Days[month - 1];
+}
+
+std::uint32_t attributes_of(const DirectoryEntry& entry)
+{
+    return (entry.is_directory() ? AttrDirectory : 0) | (entry.is_hidden() ? AttrHidden : 0);
+}
+
+// The long name the tree gives a file: a name without "." gets one.
+std::string file_long_name(const std::string& name)
+{
+    return name.find('.') == std::string::npos ? name + "." : name;
+}
+
+} // namespace
+
+TDateTime imported_date_time(const iso_reader::RecordingDate& date)
+{
+    CivilTime time;
+    if (date.hour < 24 && date.minute < 60 && date.second < 60) {
+        time.hour = date.hour;
+        time.minute = date.minute;
+        time.second = date.second;
     }
-    return alternate;
+    const int year = 1900 + date.years_since_1900;
+    if (date.month >= 1 && date.month <= 12 && date.day >= 1 && date.day <= days_in_month(year, date.month)) {
+        time.year = year;
+        time.month = date.month;
+        time.day = date.day;
+    }
+    return encode_date_time(time);
+}
+
+void add_imported_session(DiscTree& tree, const ImportedSession& session, TDEntry* into)
+{
+    if (into == nullptr)
+        into = tree.Root();
+    // The folder each directory node became; none when it was left out,
+    // which leaves out everything below it.
+    std::vector<TDEntry*> folders(session.nodes.size(), nullptr);
+    for (std::size_t i = 0; i < session.nodes.size(); ++i) {
+        const ImportedNode& node = session.nodes[i];
+        TDEntry* parent = node.parent < 0 ? into : folders[static_cast<std::size_t>(node.parent)];
+        if (parent == nullptr)
+            continue;
+        const DirectoryEntry& entry = node.entry;
+
+        SearchRecord record;
+        record.Name = entry.name;
+        record.AlternateName = directory_alternate_name(entry.name);
+        record.Size = entry.length;
+        record.Attr = attributes_of(entry);
+        const TDateTime date_time = imported_date_time(entry.date);
+        record.Time = dos_from_date_time(date_time);
+
+        const int files_before = tree.FileCount();
+        if (entry.is_directory()) {
+            const TFEntry* existing = tree.FindFileEntry(parent, entry.name);
+            if (existing != nullptr && existing->Dir == nullptr)
+                continue;
+            folders[i] = tree.AddDirEntry(parent, record);
+            if (folders[i] != nullptr && existing == nullptr && tree.FileCount() > files_before)
+                tree.Files().back()->DateTime = date_time;
+            continue;
+        }
+        // Extents are kept as signed 32-bit sector numbers.
+        if (entry.extent > static_cast<std::uint32_t>(INT32_MAX))
+            continue;
+        if (tree.FindFileEntry(parent, file_long_name(entry.name)) != nullptr)
+            continue;
+        if (!tree.AddFileEntry(parent, record, static_cast<std::int32_t>(entry.extent), std::string()))
+            continue;
+        if (tree.FileCount() > files_before) {
+            // An empty file may lie at sector 0; it is imported all the same,
+            // since there is no source to read it from.
+            TFEntry* file = tree.Files().back().get();
+            file->Imported = true;
+            file->Location = static_cast<std::int32_t>(entry.extent);
+            file->LocationJoliet = static_cast<std::int32_t>(entry.extent);
+            file->DateTime = date_time;
+        }
+    }
+}
+
+bool ImportPreviousSession(DiscTree& tree, DiscReader& disc, std::int8_t session, TDEntry* into,
+    const ImportMessage& message)
+{
+    const auto imported = read_previous_session(disc, session, message);
+    if (!imported)
+        return false;
+    add_imported_session(tree, *imported, into);
+    return true;
 }
 
 } // namespace valmuri

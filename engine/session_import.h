@@ -6,7 +6,9 @@
 // The tree is read whole before anything joins the burner's disc tree, so a
 // disc that turns out to be damaged part-way adds nothing.
 
+#include "engine/date_time.h"
 #include "engine/disc_reader.h"
+#include "engine/disc_tree.h"
 #include "engine/iso_reader.h"
 
 #include <cstdint>
@@ -48,8 +50,20 @@ struct SessionReadLimits {
 std::optional<ImportedSession> read_previous_session(
     DiscReader& disc, int session, const ImportMessage& message, const SessionReadLimits& limits = {});
 
-// The 13-character alternate name the tree gives an imported node: upper
-// case a-z, characters below "!" or above "z" as "_".
-std::string imported_alternate_name(const std::string& long_name);
+// Date-time of a directory record's recording date; a date that names no
+// day of the calendar gives day 0 with the record's time.
+TDateTime imported_date_time(const iso_reader::RecordingDate& date);
+
+// Adds a session read from a disc to the tree below into, as imported
+// entries whose data stays on the disc. Folders of the same path are reused;
+// a name already present in its folder keeps the node there (an old copy
+// never replaces what is to be written now), and a folder whose name is
+// taken by a file is left out with its contents.
+void add_imported_session(DiscTree& tree, const ImportedSession& session, TDEntry* into);
+
+// Reads session (-1 the last closed one) from the disc and adds it below
+// into, the root when none. True when a volume was found and read.
+bool ImportPreviousSession(DiscTree& tree, DiscReader& disc, std::int8_t session, TDEntry* into,
+    const ImportMessage& message);
 
 } // namespace valmuri

@@ -311,10 +311,3 @@ TEST(SessionImportDamage, TooLongNameIsReportedAndTheImportGoesOn)
     EXPECT_EQ(paths(*session), std::vector<std::string>{"ok"});
     EXPECT_TRUE(messages.has("ERROR IMPORTING SESSION, FILE NAME LENGTH EXCEEDS 120 CHARS\n\r" + std::string(110, 'y'), 4));
 }
-
-TEST(SessionImport, AlternateNames)
-{
-    EXPECT_EQ(imported_alternate_name("Über Hits"), "_BER_HITS");
-    EXPECT_EQ(imported_alternate_name("a-very-long-folder-name"), "A-VERY-LONG-F");
-    EXPECT_EQ(imported_alternate_name("{x}"), "_X_");
-}
