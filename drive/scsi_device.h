@@ -168,7 +168,7 @@ protected:
     // Suppresses the failure log line; the writer sets it before DVD data.
     std::atomic<bool> failure_log_latch_{false};
 
-    std::array<std::uint8_t, kInquiryBufferSize> inquiry_buffer_{};
+    alignas(8) std::array<std::uint8_t, kInquiryBufferSize> inquiry_buffer_{};
     DeviceAddress selected_;
 
 private:
