@@ -1,6 +1,7 @@
 #include "engine/track_writer.h"
 
 #include "drive/disc_type.h"
+#include "drive/erase_plan.h"
 #include "engine/burn_errors.h"
 #include "engine/cache_thread.h"
 

@@ -64,11 +64,6 @@ PerformanceDescriptor dvd_r_performance_descriptor()
     return d;
 }
 
-std::array<std::uint8_t, 12> dvd_plus_rw_format_list()
-{
-    return {0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
-}
-
 std::uint32_t reserved_track_sectors(std::int64_t image_sectors)
 {
     return static_cast<std::uint32_t>((image_sectors + 31) / 32 * 32);

@@ -30,8 +30,6 @@ PerformanceDescriptor performance_descriptor(std::uint32_t end_sector, std::uint
                                              std::uint16_t write_speed);
 // The fixed descriptor sent to DVD-R media before the track is reserved.
 PerformanceDescriptor dvd_r_performance_descriptor();
-// FORMAT UNIT parameter list for a DVD+RW that has never been formatted.
-std::array<std::uint8_t, 12> dvd_plus_rw_format_list();
 // Sectors reserved for a DVD-R track: the image rounded up to 32 sectors.
 std::uint32_t reserved_track_sectors(std::int64_t image_sectors);
 

@@ -1,5 +1,7 @@
 #include "engine/track_writer.h"
 
+#include "drive/erase_plan.h"
+
 #include "engine/burn_errors.h"
 #include "engine/cache_thread.h"
 #include "fake_writer_drive.h"
@@ -281,6 +283,8 @@ TEST(TrackWriter, UnformattedDvdPlusRwIsFormattedBeforeTheDescriptorCopy)
     run.run();
     EXPECT_EQ(run.result, "");
     EXPECT_TRUE(run.drive.has("FORMAT 12"));
+    const FormatList expected{0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
+    EXPECT_EQ(dvd_plus_rw_format_list(), expected);
     EXPECT_EQ(polls, 3);
     // A DVD+RW is not rezeroed while it is prepared, only on the way back to idle.
     EXPECT_EQ(run.drive.lines_starting("REZERO").size(), 2u);
