@@ -1,5 +1,7 @@
 #include "engine/session_import.h"
 
+#include "engine/burner.h"
+#include "engine/device_disc_reader.h"
 #include "engine/disc_name.h"
 
 #include <array>
@@ -338,6 +340,13 @@ bool ImportPreviousSession(DiscTree& tree, DiscReader& disc, std::int8_t session
         return false;
     add_imported_session(tree, *imported, into);
     return true;
+}
+
+bool ImportPreviousSession(TVordaCDBurner& burner, std::int8_t session, TDEntry* into)
+{
+    DeviceDiscReader disc(burner);
+    return ImportPreviousSession(burner.Tree(), disc, session, into,
+        [&burner](const std::string& text, std::uint8_t type) { burner.DebugMessage(text, type); });
 }
 
 } // namespace valmuri
