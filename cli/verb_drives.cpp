@@ -2,6 +2,7 @@
 // takes them.
 
 #include "cli/drive_option.h"
+#include "cli/medium_text.h"
 #include "cli/verb.h"
 #include "drive/transport.h"
 
@@ -36,6 +37,8 @@ int run_drives(const std::vector<std::string>& arguments)
             continue;
         }
         std::cout << "   " << device.DeviceDescription() << "\n";
+        std::cout << "   " << describe_capabilities(device) << "\n";
+        std::cout << "   medium: " << describe_medium(device) << "\n";
     }
     return 0;
 }
