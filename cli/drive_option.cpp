@@ -18,11 +18,13 @@ std::string canonical_path(const std::string& path)
     return error ? path : resolved.string();
 }
 
-// Whether the selected device can write any medium. Until the capability
-// set is known every listed drive counts.
-bool is_recorder(TSCSIDevice& device)
+constexpr std::uint32_t kWriteCapabilities = capWriteCDR | capWriteCDRW | capWriteDVDR | capWriteDVDRW
+    | capWriteDVDRAM | capWriteDVDPlusRW | capWriteDVDPlusRDL | capWriteDVDPlusR;
+
+// A CD/DVD drive (not a WORM device) that writes some medium.
+bool is_recorder(const TSCSIDevice& device)
 {
-    return device.DeviceType() == 5;
+    return device.DeviceType() == 5 && (device.DeviceCapabilities() & kWriteCapabilities) != 0;
 }
 
 } // namespace

@@ -1,15 +1,70 @@
 // valmuri-cli drives: the drives the engine can use, numbered as --drive
-// takes them.
+// takes them, with what each can do and the medium in it.
 
 #include "cli/drive_option.h"
-#include "cli/medium_text.h"
 #include "cli/verb.h"
+#include "drive/capabilities.h"
+#include "drive/disc_information.h"
+#include "drive/disc_type.h"
 #include "drive/transport.h"
 
 #include <iostream>
+#include <utility>
 
 namespace valmuri::cli {
 namespace {
+
+constexpr std::uint8_t kMediumNotPresent = 0x3A;
+
+std::string names_of(std::uint32_t capabilities, std::initializer_list<std::pair<std::uint32_t, const char*>> names)
+{
+    std::string text;
+    for (const auto& [bit, name] : names)
+        if (capabilities & bit)
+            text += (text.empty() ? "" : ", ") + std::string(name);
+    return text.empty() ? "-" : text;
+}
+
+std::string read_capabilities(std::uint32_t caps)
+{
+    return names_of(caps,
+        {{capReadCDR, "CD-R"}, {capReadCDRW, "CD-RW"}, {capReadDVDROM, "DVD-ROM"}, {capReadDVDR, "DVD-R"},
+            {capReadDVDRW, "DVD-RW"}, {capReadDVDRAM, "DVD-RAM"}, {capReadDVDPlusR, "DVD+R"},
+            {capReadDVDPlusRW, "DVD+RW"}, {capReadDVDPlusRDL, "DVD+R DL"}});
+}
+
+std::string write_capabilities(std::uint32_t caps)
+{
+    std::string text = names_of(caps,
+        {{capWriteCDR, "CD-R"}, {capWriteCDRW, "CD-RW"}, {capWriteDVDR, "DVD-R"}, {capWriteDVDRW, "DVD-RW"},
+            {capWriteDVDRAM, "DVD-RAM"}, {capWriteDVDPlusR, "DVD+R"}, {capWriteDVDPlusRW, "DVD+RW"},
+            {capWriteDVDPlusRDL, "DVD+R DL"}});
+    if (caps & capTestWrite)
+        text += "; test write";
+    if (caps & capUnderrunProtection)
+        text += "; underrun protection";
+    return text;
+}
+
+std::string medium(TSCSIDevice& device)
+{
+    if (!device.TestUnitReady(5000) && device.LastAdditionalSenseCode() == kMediumNotPresent)
+        return "none";
+    const TDiscType type = device.GetDiscType();
+    if (type == dtUnknown)
+        return "unknown (" + (device.LastErrorText().empty() ? std::string("no answer") : device.LastErrorText()) + ")";
+    std::string text = disc_type_name(type);
+    switch (device.GetDiscStatus()) {
+    case kDiscEmpty:
+        return text + ", empty";
+    case kDiscAppendable:
+        return text + ", appendable";
+    case kDiscComplete:
+        return text + ", complete";
+    default:
+        return text;
+    }
+}
 
 int run_drives(const std::vector<std::string>& arguments)
 {
@@ -36,9 +91,13 @@ int run_drives(const std::vector<std::string>& arguments)
             std::cout << "   does not answer\n";
             continue;
         }
-        std::cout << "   " << device.DeviceDescription() << "\n";
-        std::cout << "   " << describe_capabilities(device) << "\n";
-        std::cout << "   medium: " << describe_medium(device) << "\n";
+        const std::uint32_t caps = device.DeviceCapabilities();
+        std::cout << "   reads:  " << read_capabilities(caps) << "\n"
+                  << "   writes: " << write_capabilities(caps) << "\n";
+        if (device.DeviceMaxWriteSpeed() || device.DeviceMaxReadSpeed())
+            std::cout << "   speeds: write " << device.DeviceMaxWriteSpeed() << " KB/s, read "
+                      << device.DeviceMaxReadSpeed() << " KB/s\n";
+        std::cout << "   medium: " << medium(device) << "\n";
     }
     return 0;
 }
@@ -49,7 +108,7 @@ const VerbRegistration registration({
     "Usage: valmuri-cli drives [--library PATH] [--debug]\n\n"
     "Lists the drives numbered from 0, as --drive takes them, with the\n"
     "drive's address, device path and identification, what it can read and\n"
-    "write, and the medium in it.\n\n"
+    "write, its top speeds and the medium in it.\n\n"
     "Options:\n"
     "  --library PATH  ASPI library to try before the program folder's\n"
     "  --debug         print the engine's debug lines on stderr\n",

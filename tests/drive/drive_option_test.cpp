@@ -65,10 +65,11 @@ protected:
     {
         TransportTest::SetUp();
         AspiPeerConfig config;
-        config.device_count = 3;
-        config.devices[0] = peer_device(0, 0, 0, 4, "OLDWORM WRITE ONCE      0.10");
-        config.devices[1] = peer_device(0, 1, 0, 5, "VALMURI FIRST RECORDER  1.00");
-        config.devices[2] = peer_device(0, 2, 0, 5, "VALMURI SECOND RECORDER 1.00");
+        config.device_count = 4;
+        config.devices[0] = peer_device(0, 0, 0, 4, "OLDWORM WRITE ONCE      0.10", 0x01);
+        config.devices[1] = peer_device(0, 1, 0, 5, "VALMURI READER ONLY     1.00");
+        config.devices[2] = peer_device(0, 2, 0, 5, "VALMURI FIRST RECORDER  1.00", 0x01);
+        config.devices[3] = peer_device(0, 3, 0, 5, "VALMURI SECOND RECORDER 1.00", 0x02);
         configure(config);
         options.library = ASPI_TEST_PEER_PATH;
     }
@@ -81,14 +82,17 @@ protected:
 TEST_F(DriveSelectionTest, DefaultIsTheFirstRecorder)
 {
     ASSERT_TRUE(cli::select_drive(device, options, error)) << error;
-    EXPECT_EQ(device.SelectedAddress(), (DeviceAddress{0, 1, 0}));
+    EXPECT_EQ(device.SelectedAddress(), (DeviceAddress{0, 2, 0}));
 }
 
 TEST_F(DriveSelectionTest, NamedDrive)
 {
-    options.drive = "2";
+    options.drive = "3";
     ASSERT_TRUE(cli::select_drive(device, options, error)) << error;
-    EXPECT_EQ(device.SelectedAddress(), (DeviceAddress{0, 2, 0}));
+    EXPECT_EQ(device.SelectedAddress(), (DeviceAddress{0, 3, 0}));
+    options.drive = "1";
+    ASSERT_TRUE(cli::select_drive(device, options, error)) << "a named drive need not write";
+    EXPECT_EQ(device.SelectedAddress(), (DeviceAddress{0, 1, 0}));
 }
 
 TEST_F(DriveSelectionTest, UnknownDriveIsAOneLineError)
@@ -96,6 +100,17 @@ TEST_F(DriveSelectionTest, UnknownDriveIsAOneLineError)
     options.drive = "7";
     EXPECT_FALSE(cli::select_drive(device, options, error));
     EXPECT_EQ(error, "unknown drive '7' (see valmuri-cli drives)");
+}
+
+TEST_F(DriveSelectionTest, NoRecorderAmongTheDrives)
+{
+    AspiPeerConfig config;
+    config.device_count = 1;
+    config.devices[0] = peer_device(0, 1, 0, 5, "VALMURI READER ONLY     1.00");
+    configure(config);
+    EXPECT_FALSE(cli::select_drive(device, options, error));
+    EXPECT_EQ(error, "no recorder found");
+    EXPECT_TRUE(device.SelectedAddress().is_none());
 }
 
 TEST_F(DriveSelectionTest, NoLayerNoDrive)

@@ -1,5 +1,4 @@
 #include "drive/capabilities.h"
-#include "drive/capability_names.h"
 #include "drive/disc_type.h"
 #include "drive/write_parameters.h"
 
@@ -187,21 +186,6 @@ TEST(Capabilities, PageBitsFeaturesAndPagePosition)
     EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 8u);
     answer[16] = 0x2A;
     EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 16u);
-}
-
-} // namespace
-} // namespace valmuri
-
-namespace valmuri {
-namespace {
-
-TEST(CapabilityNames, ListsWhatTheDriveReadsAndWrites)
-{
-    EXPECT_EQ(read_capabilities_text(0), "CD-ROM");
-    EXPECT_EQ(write_capabilities_text(0), "-");
-    EXPECT_EQ(read_capabilities_text(capReadCDR | capReadDVDPlusRDL), "CD-ROM CD-R DVD+R-DL");
-    EXPECT_EQ(write_capabilities_text(capWriteCDRW | capWriteDVDPlusRW | capUnderrunProtection),
-        "CD-RW DVD+RW underrun-protection");
 }
 
 } // namespace
