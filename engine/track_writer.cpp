@@ -34,7 +34,7 @@ std::tm local_time_now()
 } // namespace
 
 TrackWriter::TrackWriter(WriterDrive& drive, TCacheThread& cache, Clock& clock, const std::atomic<bool>& abort,
-                         WriterProgress& progress, WriterSettings settings)
+                         WriterProgress progress, WriterSettings settings)
     : drive_(drive), cache_(cache), clock_(clock), abort_(abort), progress_(progress), settings_(std::move(settings)),
       buffer_(kWriteBufferBytes)
 {

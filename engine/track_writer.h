@@ -40,17 +40,18 @@ struct WriterSettings {
     NumberFormat number_format;
 };
 
-// Values the user interface reads while the writer runs.
+// Values the user interface reads while the writer runs; they live in the
+// burner component.
 struct WriterProgress {
-    std::atomic<std::int64_t> bytes_written{0};
-    std::atomic<std::uint32_t> buffer_size{0};
-    std::atomic<std::uint32_t> free_buffer_size{0};
+    std::atomic<std::int64_t>& bytes_written;
+    std::atomic<std::uint32_t>& buffer_size;
+    std::atomic<std::uint32_t>& free_buffer_size;
 };
 
 class TrackWriter {
 public:
     TrackWriter(WriterDrive& drive, TCacheThread& cache, Clock& clock, const std::atomic<bool>& abort,
-                WriterProgress& progress, WriterSettings settings);
+                WriterProgress progress, WriterSettings settings);
 
     // Runs the whole burn; returns the error text, empty on success.
     std::string run();
@@ -85,7 +86,7 @@ private:
     TCacheThread& cache_;
     Clock& clock_;
     const std::atomic<bool>& abort_;
-    WriterProgress& progress_;
+    WriterProgress progress_;
     WriterSettings settings_;
 
     std::uint8_t disc_type_ = 0;

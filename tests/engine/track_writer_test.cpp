@@ -32,7 +32,10 @@ struct WriterRun {
     FakeWriterDrive drive;
     VirtualClock clock;
     std::atomic<bool> abort{false};
-    WriterProgress progress;
+    std::atomic<std::int64_t> bytes_written{0};
+    std::atomic<std::uint32_t> buffer_size{0};
+    std::atomic<std::uint32_t> free_buffer_size{0};
+    WriterProgress progress{bytes_written, buffer_size, free_buffer_size};
     WriterSettings settings;
     std::unique_ptr<TCacheThread> cache;
     int finalizing = 0;
