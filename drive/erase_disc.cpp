@@ -96,7 +96,7 @@ int TSCSIDevice::EraseProgress() const
 
 void TSCSIDevice::reap_erase_thread()
 {
-    if (erase_thread_ && erase_thread_->Finished())
+    if (erase_thread_ && erase_thread_->Reported())
         erase_thread_.reset();
 }
 

@@ -178,16 +178,14 @@ void TEraseThread::Execute()
     poll_ready();
 
     device_.erasing_ = false;
-    if (!abandoned_) {
-        TSCSIDevice& device = device_;
-        const bool with_error = with_error_;
-        device_.dispatcher().run_on_main([&device, with_error] {
-            device.erasing_ = false;
-            if (device.OnEraseDone)
-                device.OnEraseDone(&device, with_error);
-        });
-    }
-    finished_ = true;
+    if (abandoned_)
+        return;
+    device_.dispatcher().run_on_main([this] {
+        reported_ = true;
+        device_.erasing_ = false;
+        if (device_.OnEraseDone)
+            device_.OnEraseDone(&device_, with_error_);
+    });
 }
 
 } // namespace valmuri

@@ -21,8 +21,9 @@ public:
 
     void Start();
     int Progress() const { return progress_; }
-    // The thread has delivered its event and ends.
-    bool Finished() const { return finished_; }
+    // The event has been delivered; the thread ends without touching the
+    // device again, so joining it cannot wait on the main thread.
+    bool Reported() const { return reported_; }
     // Stops polling as soon as possible and skips the event; for a device
     // that goes away while erasing. Waits for the thread.
     void Abandon();
@@ -41,7 +42,7 @@ private:
     const std::uint16_t estimate_;
     double counter_ = 0;
     std::atomic<int> progress_{0};
-    std::atomic<bool> finished_{false};
+    std::atomic<bool> reported_{false};
     std::atomic<bool> abandoned_{false};
     // The erase itself never fails once started; kept for the event.
     const bool with_error_ = false;

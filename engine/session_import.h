@@ -66,4 +66,10 @@ void add_imported_session(DiscTree& tree, const ImportedSession& session, TDEntr
 bool ImportPreviousSession(DiscTree& tree, DiscReader& disc, std::int8_t session, TDEntry* into,
     const ImportMessage& message);
 
+class TVordaCDBurner;
+
+// The same for the burner: the disc in its selected drive, into its tree,
+// the messages as its debug messages.
+bool ImportPreviousSession(TVordaCDBurner& burner, std::int8_t session, TDEntry* into);
+
 } // namespace valmuri
