@@ -115,7 +115,7 @@ bool TVordaCDBurner::BurnCD()
     settings.descriptor_copy = DescriptorCopy();
     settings.number_format = current_number_format();
     run.writer = std::make_unique<TThWrite>(*this, run.state, std::move(settings),
-                                            WriterProgress{bytes_written_, device_buffer_size_, device_free_buffer_size_});
+                                            WriterProgress{bytes_written_});
     return true;
 }
 

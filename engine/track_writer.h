@@ -40,12 +40,10 @@ struct WriterSettings {
     NumberFormat number_format;
 };
 
-// Values the user interface reads while the writer runs; they live in the
-// burner component.
+// The byte count the user interface reads while the writer runs; it lives in
+// the burner component. The drive buffer figures go through the drive.
 struct WriterProgress {
     std::atomic<std::int64_t>& bytes_written;
-    std::atomic<std::uint32_t>& buffer_size;
-    std::atomic<std::uint32_t>& free_buffer_size;
 };
 
 class TrackWriter {
@@ -91,6 +89,7 @@ private:
 
     std::uint8_t disc_type_ = 0;
     bool buffer_readable_ = false;
+    std::uint32_t buffer_size_ = 0;
     std::uint16_t start_speed_ = 0;
     std::uint8_t track_ = 1;
     std::int64_t sectors_written_ = 0;
