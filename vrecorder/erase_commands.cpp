@@ -46,7 +46,10 @@ CommandResult Recorder::format_unit(const CommandRequest& request)
     std::uint8_t control = request.cdb[1];
     if ((control & 0x07) != 1)
         return CommandResult::check(sense::invalid_field_in_cdb); // format code 001b
-    std::uint8_t format_type = default_format_type(disc_->kind());
+    MediumKind kind = disc_->kind();
+    if (kind != MediumKind::dvd_plus_rw && kind != MediumKind::dvd_ram && kind != MediumKind::dvd_rw)
+        return CommandResult::check(sense::cannot_format_incompatible_medium);
+    std::uint8_t format_type = default_format_type(kind);
     if ((control & 0x10) != 0) {
         if (request.direction == DataDirection::in || request.length < format_list_size)
             return {CommandStatus::data_phase_error, {}};
