@@ -30,6 +30,8 @@ enum DeviceCapability : std::uint32_t {
     capUnderrunProtection = 0x100000,
 };
 
+// The engine keeps this much of the capabilities page, from its page code byte.
+inline constexpr std::size_t kCapabilitiesPageSize = 516;
 inline constexpr std::uint8_t kCapabilitiesPageCode = 0x2A;
 inline constexpr std::uint8_t kWriteParametersPageCode = 0x05;
 // A vendor page whose presence marks buffer-underrun protection.

@@ -32,17 +32,6 @@ MmcCommand data_out(MmcCommand c, std::uint32_t length)
     return c;
 }
 
-// The buffer length, the full address in bytes 28-35 and its low 32 bits in
-// the classic pointer field.
-void store_buffer(SRB_ExecSCSICmd& request, void* buffer, std::uint32_t length)
-{
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(buffer));
-    auto* bytes = reinterpret_cast<std::uint8_t*>(&request);
-    put_le32(bytes + offsetof(SRB_ExecSCSICmd, SRB_BufLen), length);
-    put_le32(bytes + offsetof(SRB_ExecSCSICmd, SRB_BufPointer), static_cast<std::uint32_t>(address));
-    put_le64(bytes + offsetof(SRB_ExecSCSICmd, SRB_BufPointer64), address);
-}
-
 } // namespace
 
 void fill_request(SRB_ExecSCSICmd& request, const MmcCommand& command, void* buffer)
@@ -50,7 +39,7 @@ void fill_request(SRB_ExecSCSICmd& request, const MmcCommand& command, void* buf
     std::memset(&request, 0, sizeof request);
     request.SRB_Flags = command.flags;
     request.SRB_CDBLen = command.cdb_length;
-    store_buffer(request, buffer, command.transfer_length);
+    set_srb_buffer(request, buffer, command.transfer_length);
     std::memcpy(request.CDBByte, command.cdb.data(), command.cdb.size());
 }
 

@@ -27,7 +27,11 @@ TSCSIDevice::TSCSIDevice()
     }
 }
 
-TSCSIDevice::~TSCSIDevice() = default;
+// A running erase is stopped first: its thread still uses the device.
+TSCSIDevice::~TSCSIDevice()
+{
+    stop_erase_thread();
+}
 
 bool TSCSIDevice::InitializeASPI(bool PreferSPTI, const std::string& DllPath)
 {

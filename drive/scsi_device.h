@@ -15,18 +15,27 @@
 // must see on its thread go through the dispatcher.
 
 #include "drive/aspi_abi.h"
+#include "drive/capabilities.h"
+#include "drive/disc_information.h"
+#include "drive/disc_type.h"
+#include "drive/mmc_command.h"
+#include "drive/write_parameters.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace valmuri {
+
+class TEraseThread;
 
 // Host adapter, target and LUN; 254 in all three means no device.
 struct DeviceAddress {
@@ -146,6 +155,49 @@ public:
 
     // INQUIRY, 128 bytes into the inquiry buffer (zeroed first by the caller).
     bool Inquiry();
+    bool TestUnitReady(std::uint32_t timeout_ms);
+    bool RezeroUnit();
+    bool RequestSense(std::uint8_t* buffer, std::uint8_t length);
+    bool FormatUnit(std::uint8_t byte1, const std::uint8_t* list, std::uint32_t length);
+    // Steers the emulation to close the drive after the command, so the
+    // tray is free for other programs.
+    bool StartStopUnit(bool eject);
+    bool PreventAllowMediumRemoval(bool allow);
+    // 248 bytes into the format capacities buffer.
+    bool ReadFormatCapacities();
+    bool Read10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length, void* buffer);
+    // Also succeeds on a request still pending.
+    bool Write10(std::uint32_t lba, std::uint16_t blocks, std::uint8_t flags, std::uint32_t length, const void* buffer);
+    bool SynchronizeCache(std::uint32_t timeout_ms, bool immediate);
+    // Fails without sending when length is above 255 (the CDB carries one byte).
+    bool ReadTOC(std::uint8_t format, void* buffer, std::uint8_t track, bool msf, std::uint8_t control,
+        std::uint32_t length);
+    bool GetConfiguration(std::uint8_t request_type, std::uint16_t feature, std::uint16_t length, void* buffer);
+    bool ReadDiscInformation(void* buffer, std::uint16_t length);
+    // Fills TrackInfo.
+    bool ReadTrackInformation(std::uint32_t track);
+    bool ReserveTrack(std::uint32_t size);
+    bool SendOPCInformation();
+    bool ModeSelect10(const void* list, std::uint16_t length);
+    // Zeroes the first clear_count + 1 bytes of buffer (never more than
+    // length), and copies the answer into it only on success.
+    bool ModeSense10(std::uint8_t page, void* buffer, bool defaults, std::uint16_t length, std::uint16_t clear_count);
+    bool CloseTrackSession(bool close_track, bool immediate);
+    bool CloseTrackSessionRaw(bool immediate, std::uint8_t function, std::uint8_t track);
+    // Fills DeviceBufferSize and DeviceFreeBufferSize (0 free on failure).
+    bool ReadBufferCapacity();
+    // Starts blanking with IMMED; also succeeds on a request still pending.
+    bool Blank(std::uint8_t blanking_type);
+    bool SetStreaming(const void* descriptor, std::uint16_t length);
+    bool SetCDSpeed(std::uint16_t read_speed, std::uint16_t write_speed);
+    bool SendDVDStructure(std::uint8_t format, const void* data, std::uint16_t length);
+    bool SendTimestamp(const std::tm& local_time);
+
+    // The writer stops failure lines before it writes DVD data.
+    void SetFailureLogLatch() { failure_log_latch_ = true; }
+    bool FailureLogLatch() const { return failure_log_latch_; }
+    // Additional sense code of the last failed command (0 after a success).
+    std::uint8_t LastAdditionalSenseCode() const { return last_sense_[12]; }
 
     // ---- Drive control -----------------------------------------------------
 
@@ -154,7 +206,109 @@ public:
     // Finds out which write modes the selected drive accepts.
     void ProbeWriteModes();
 
+    std::uint32_t DeviceCapabilities() const { return device_capabilities_; }
+    std::uint16_t DeviceMaxWriteSpeed() const { return device_max_write_speed_; }
+    std::uint16_t DeviceMaxReadSpeed() const { return device_max_read_speed_; }
+    // KB/s after a fresh GetCapabilities; 0 when it fails.
+    std::uint16_t MaxWriteSpeed();
+    std::uint16_t MaxReadSpeed();
+    std::uint16_t CurrentWriteSpeed();
+    std::uint16_t ReadSpeed() const { return read_speed_; }
+    void SetReadSpeed(std::uint16_t speed) { read_speed_ = speed; }
+    std::uint16_t WriteSpeed() const { return write_speed_; }
+    // Sends SET CD SPEED (ReadSpeed, speed), then keeps speed.
+    void SetWriteSpeed(std::uint16_t speed);
+    // Bytes; read by the progress display while the writer runs.
+    std::uint32_t DeviceBufferSize() const { return device_buffer_size_; }
+    std::uint32_t DeviceFreeBufferSize() const { return device_free_buffer_size_; }
+    bool UnderrunProtection() const { return underrun_protection_; }
+    void SetUnderrunProtection(bool on) { underrun_protection_ = on; }
+    bool TestWrite() const { return test_write_; }
+    void SetTestWrite(bool on) { test_write_ = on; }
+    bool FinalizeDisc() const { return finalize_disc_; }
+    void SetFinalizeDisc(bool on) { finalize_disc_ = on; }
+    // wmRAW | wmSAO | wmTAO accepted by ProbeWriteModes.
+    std::uint8_t WriteModes() const { return write_modes_; }
+    const TrackInformation& TrackInfo() const { return track_info_; }
+    const std::array<std::uint8_t, kCapabilitiesPageSize>& CapabilitiesPage() const { return capabilities_page_; }
+    const WriteParametersPage& WriteParametersPageSent() const { return write_parameters_page_; }
+
+    TDiscType GetDiscType();
+    bool IsDiscErasable();
+    // -1 when the disc information cannot be read, else kDiscEmpty..kDiscOther.
+    int GetDiscStatus();
+    int GetSessionCount();
+    // Blocks that can still be written on the disc in the drive.
+    std::uint32_t GetDiscFreeBlocks();
+    // Polls until the drive is ready, spending at most budget_ms.
+    bool WaitForReady(int budget_ms, int interval_ms);
+    bool SetWriteParameters(bool test_write, bool underrun_protection, bool dual_layer_multisession,
+        std::uint8_t disc_type);
+
+    // Process-wide: the disc type the last erase, erasable check or burn found.
+    static std::uint8_t CurrentDiscType();
+    static void SetCurrentDiscType(std::uint8_t type);
+
     // ---- Erase -------------------------------------------------------------
+
+    using TEraseDoneEvent = std::function<void(TSCSIDevice* sender, bool WithError)>;
+
+    // Starts erasing the disc (kBlankFull or kBlankQuick); true when the
+    // erase thread runs. A rejected start fires OnEraseDone(true) at once.
+    bool EraseDisc(std::uint8_t blanking_type);
+    // The erase thread's percentage while Erasing, else 0.
+    int EraseProgress() const;
+    bool Erasing() const { return erasing_; }
+    // Delivered on the main thread through the dispatcher.
+    TEraseDoneEvent OnEraseDone;
+
+private:
+    friend class TEraseThread;
+
+    static constexpr std::uint16_t kModeBufferSize = 512;
+
+    // Sends a command with its buffer; true on SS_COMP (or SS_PENDING when
+    // accept_pending).
+    bool send_command(const MmcCommand& command, void* buffer, bool accept_pending = false);
+    bool read_disc_information();
+    std::uint32_t iso_volume_size_on_disc();
+    bool start_erase(std::uint8_t disc_type, std::uint8_t blanking_type);
+    void reap_erase_thread();
+    void stop_erase_thread();
+
+    std::array<std::uint8_t, kCapabilitiesPageSize> capabilities_page_{};
+    std::uint32_t device_capabilities_ = 0;
+    std::uint16_t device_max_write_speed_ = 0;
+    std::uint16_t device_max_read_speed_ = 0;
+    std::uint16_t max_write_speed_ = 0;
+    std::uint16_t max_read_speed_ = 0;
+    std::uint16_t current_write_speed_ = 0;
+    std::uint16_t current_read_speed_ = 0;
+    std::uint16_t buffer_size_kb_ = 0;
+    std::uint16_t read_speed_ = 0;
+    std::uint16_t write_speed_ = 0;
+    std::atomic<std::uint32_t> device_buffer_size_{0};
+    std::atomic<std::uint32_t> device_free_buffer_size_{0};
+    bool underrun_protection_ = false;
+    bool test_write_ = false;
+    bool finalize_disc_ = false;
+    std::uint8_t write_modes_ = 0;
+    WriteParametersPage write_parameters_page_{};
+    std::array<std::uint8_t, 26> atip_{};
+    TrackInformation track_info_;
+    std::array<std::uint8_t, kDiscInformationLength> disc_information_{};
+    std::array<std::uint8_t, kFormatCapacitiesLength> format_capacities_{};
+    std::array<std::uint8_t, 4096> mode_buffer_{};
+    std::array<std::uint8_t, 128> configuration_{};
+
+    std::atomic<bool> erasing_{false};
+    std::uint8_t blanking_type_ = 0;
+    struct EraseThreadDeleter {
+        void operator()(TEraseThread* thread) const;
+    };
+    std::unique_ptr<TEraseThread, EraseThreadDeleter> erase_thread_;
+
+public:
 
 protected:
     // Builds LastErrorText, LastSense and TargetBusy from a failed request.
@@ -168,7 +322,7 @@ protected:
     // Suppresses the failure log line; the writer sets it before DVD data.
     std::atomic<bool> failure_log_latch_{false};
 
-    std::array<std::uint8_t, kInquiryBufferSize> inquiry_buffer_{};
+    alignas(8) std::array<std::uint8_t, kInquiryBufferSize> inquiry_buffer_{};
     DeviceAddress selected_;
 
 private:

@@ -1,6 +1,8 @@
 // Keeps the shipped language files complete and consistent with each other:
 // the program shows whatever a file holds, so a missing key or a lost %1
 // only shows up as an empty caption or a message without its number.
+#include "platform/ini_file.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -323,6 +325,20 @@ TEST_F(LanguageFiles, PlayerTextsAreNumberedWithoutGapsAndMatch)
             EXPECT_EQ(trim(texts.at(k)), texts.at(k)) << k;
             EXPECT_EQ(texts.at(k).find('%'), std::string::npos) << k;
         }
+    }
+}
+
+TEST_F(LanguageFiles, ReadTheSameThroughTheProgramsIniReader)
+{
+    for (const auto& path : language_paths()) {
+        const LanguageFile f = load(path);
+        SCOPED_TRACE(f.name);
+        const valmuri::IniFile ini(path);
+        for (const std::string section : {"info", "traducao", "traducao_mp3player"}) {
+            for (const auto& [k, v] : f.section(section))
+                EXPECT_EQ(ini.read_string(section, k, "<missing>"), v) << section << "/" << k;
+        }
+        EXPECT_EQ(ini.read_section("traducao_mp3player").size(), f.section("traducao_mp3player").size());
     }
 }
 

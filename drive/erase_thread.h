@@ -1,0 +1,52 @@
+#pragma once
+// The wait behind an erase: polls the drive until blanking or formatting
+// has finished, keeps the percentage the user sees, resets the drive and
+// reports the end through the device's OnEraseDone on the main thread.
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+namespace valmuri {
+
+class TSCSIDevice;
+
+class TEraseThread {
+public:
+    // estimate: expected duration in poll units (about seconds).
+    TEraseThread(TSCSIDevice& device, std::uint8_t disc_type, std::uint16_t estimate);
+    ~TEraseThread();
+    TEraseThread(const TEraseThread&) = delete;
+    TEraseThread& operator=(const TEraseThread&) = delete;
+
+    void Start();
+    int Progress() const { return progress_; }
+    // The event has been delivered; the thread ends without touching the
+    // device again, so joining it cannot wait on the main thread.
+    bool Reported() const { return reported_; }
+    // Stops polling as soon as possible and skips the event; for a device
+    // that goes away while erasing. Waits for the thread.
+    void Abandon();
+
+private:
+    void Execute();
+    void update_progress();
+    bool not_ready() const;
+    // TEST UNIT READY with the 2-second pause after a failure.
+    bool poll_ready();
+    bool bounded() const { return estimate_ >= counter_ && !abandoned_; }
+    void write_zero_blocks(std::uint32_t count, bool stop_at_failure, bool& failed);
+
+    TSCSIDevice& device_;
+    const std::uint8_t disc_type_;
+    const std::uint16_t estimate_;
+    double counter_ = 0;
+    std::atomic<int> progress_{0};
+    std::atomic<bool> reported_{false};
+    std::atomic<bool> abandoned_{false};
+    // The erase itself never fails once started; kept for the event.
+    const bool with_error_ = false;
+    std::thread thread_;
+};
+
+} // namespace valmuri

@@ -1,0 +1,72 @@
+// Waiting for a drive to come back from a long operation (loading a disc,
+// closing a session, blanking).
+
+#include "drive/scsi_device.h"
+
+#include "drive/disc_type.h"
+#include "drive/sense_text.h"
+
+namespace valmuri {
+namespace {
+
+constexpr std::uint8_t kRequestSenseLength = 40;
+constexpr int kSlowReadyPollMs = 1500;
+
+} // namespace
+
+bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
+{
+    std::array<std::uint8_t, kRequestSenseLength> sense{};
+    long budget = budget_ms;
+    const auto not_ready = [this] { return LastAdditionalSenseCode() == kAscNotReady; };
+
+    // Some drives and hosts answer "becoming ready" only after a while.
+    if (SlowReadyDrive() || SlowReadyHost()) {
+        do {
+            clock().sleep_ms(kSlowReadyPollMs);
+            budget -= kSlowReadyPollMs;
+            if (budget < 0)
+                break;
+            TestUnitReady(5000);
+        } while (not_ready());
+    }
+
+    if (CurrentDiscType() == dtDVDRAM) {
+        sense[12] = kAscNotReady;
+    } else {
+        do {
+            clock().sleep_ms(interval_ms);
+            read_disc_information();
+            budget -= interval_ms;
+            if (budget < 0)
+                return false;
+        } while (not_ready());
+    }
+
+    if (TestUnitReady(5000) && sense[12] == 0)
+        return true;
+
+    do {
+        clock().sleep_ms(interval_ms);
+        budget -= interval_ms;
+        if (budget < 0)
+            return false;
+        TestUnitReady(5000);
+    } while (not_ready());
+
+    do {
+        sense.fill(0);
+        RequestSense(sense.data(), kRequestSenseLength);
+        budget -= interval_ms;
+        if (budget < 0)
+            return false;
+        // Current sense with VALID set still describes the operation under way.
+        if (sense[0] == 0xF0)
+            sense[12] = kAscNotReady;
+        if (sense[12] == kAscNotReady)
+            clock().sleep_ms(interval_ms);
+    } while (sense[12] != 0);
+    return true;
+}
+
+} // namespace valmuri

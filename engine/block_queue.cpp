@@ -1,0 +1,133 @@
+#include "engine/block_queue.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace valmuri {
+
+BlockQueue::BlockQueue(std::int64_t capacity) : capacity_(std::max<std::int64_t>(capacity, 1)) {}
+
+CacheBlock BlockQueue::recycled()
+{
+    std::scoped_lock lock(mutex_);
+    if (spare_.empty())
+        return {};
+    CacheBlock block = std::move(spare_.back());
+    spare_.pop_back();
+    return block;
+}
+
+bool BlockQueue::wait_for_room()
+{
+    std::unique_lock lock(mutex_);
+    room_.wait(lock, [&] { return !status_.empty() || std::ssize(blocks_) < capacity_; });
+    return status_.empty();
+}
+
+void BlockQueue::push(CacheBlock block)
+{
+    if (block.length == 0)
+        return;
+    {
+        std::scoped_lock lock(mutex_);
+        if (!status_.empty())
+            return;
+        bytes_queued_ += block.length;
+        blocks_.push_back(std::move(block));
+        if (std::ssize(blocks_) >= capacity_)
+            first_fill_done_ = true;
+    }
+    data_.notify_all();
+}
+
+void BlockQueue::finish()
+{
+    {
+        std::scoped_lock lock(mutex_);
+        first_fill_done_ = true;
+        finished_ = true;
+    }
+    data_.notify_all();
+}
+
+int BlockQueue::take_locked(std::unique_lock<std::mutex>& lock, std::uint8_t* dest)
+{
+    if (!status_.empty())
+        return 0;
+    if (blocks_.empty()) {
+        if (finished_)
+            return 0;
+        if (first_fill_done_)
+            ++consumer_stalls_;
+        return -1;
+    }
+    CacheBlock block = std::move(blocks_.front());
+    blocks_.pop_front();
+    bytes_queued_ -= block.length;
+    lock.unlock();
+    room_.notify_one();
+
+    // The block is ours now; copy it without holding up the producer.
+    std::memcpy(dest, block.bytes.data(), block.length);
+    const int length = static_cast<int>(block.length);
+
+    lock.lock();
+    spare_.push_back(std::move(block));
+    return length;
+}
+
+int BlockQueue::take(std::uint8_t* dest)
+{
+    std::unique_lock lock(mutex_);
+    return take_locked(lock, dest);
+}
+
+int BlockQueue::wait_take(std::uint8_t* dest, std::chrono::milliseconds max_wait)
+{
+    std::unique_lock lock(mutex_);
+    if (blocks_.empty() && !closed_locked()) {
+        if (first_fill_done_)
+            ++consumer_stalls_;
+        data_.wait_for(lock, max_wait, [&] { return !blocks_.empty() || closed_locked(); });
+        if (blocks_.empty() && !closed_locked())
+            return -1;
+    }
+    return take_locked(lock, dest);
+}
+
+void BlockQueue::close_with(const std::string& status)
+{
+    {
+        std::scoped_lock lock(mutex_);
+        if (status_.empty())
+            status_ = status.empty() ? std::string("INTERNAL ERROR") : status;
+        for (auto& block : blocks_)
+            bytes_queued_ -= block.length;
+        blocks_.clear();
+        spare_.clear();
+        finished_ = true;
+    }
+    room_.notify_all();
+    data_.notify_all();
+}
+
+bool BlockQueue::wait_first_fill(std::chrono::milliseconds max_wait)
+{
+    std::unique_lock lock(mutex_);
+    return data_.wait_for(lock, max_wait, [&] { return first_fill_done_ || closed_locked(); });
+}
+
+std::string BlockQueue::status() const
+{
+    std::scoped_lock lock(mutex_);
+    return status_;
+}
+
+std::int64_t BlockQueue::size() const
+{
+    std::scoped_lock lock(mutex_);
+    return std::ssize(blocks_);
+}
+
+} // namespace valmuri

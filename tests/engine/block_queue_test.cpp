@@ -1,0 +1,107 @@
+#include "engine/block_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace valmuri {
+namespace {
+
+CacheBlock block_of(std::uint32_t length, std::uint8_t value)
+{
+    CacheBlock block;
+    block.bytes.assign(kDvdBlockBytes, value);
+    block.length = length;
+    return block;
+}
+
+TEST(BlockQueue, TakeReportsEmptyThenBlocksInOrderThenTheEnd)
+{
+    BlockQueue queue(4);
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+    EXPECT_EQ(queue.take(dest.data()), -1);
+    queue.push(block_of(kDvdBlockBytes, 1));
+    queue.push(block_of(8 * kSectorBytes, 2));
+    EXPECT_EQ(queue.bytes_queued(), kDvdBlockBytes + 8 * kSectorBytes);
+    EXPECT_FALSE(queue.first_fill_done());
+
+    EXPECT_EQ(queue.take(dest.data()), static_cast<int>(kDvdBlockBytes));
+    EXPECT_EQ(dest[0], 1);
+    EXPECT_EQ(queue.take(dest.data()), static_cast<int>(8 * kSectorBytes));
+    EXPECT_EQ(dest[0], 2);
+    EXPECT_EQ(queue.take(dest.data()), -1);
+    queue.finish();
+    EXPECT_TRUE(queue.first_fill_done());
+    EXPECT_EQ(queue.take(dest.data()), 0);
+    EXPECT_EQ(queue.take(dest.data()), 0);
+    EXPECT_EQ(queue.bytes_queued(), 0);
+    EXPECT_TRUE(queue.status().empty());
+    // Taken blocks come back as spare buffers.
+    EXPECT_EQ(queue.recycled().bytes.size(), kDvdBlockBytes);
+}
+
+TEST(BlockQueue, ProducerWaitsForRoomAndFirstFillIsSetWhenFull)
+{
+    BlockQueue queue(2);
+    queue.push(block_of(kSectorBytes, 1));
+    queue.push(block_of(kSectorBytes, 2));
+    EXPECT_TRUE(queue.first_fill_done());
+    EXPECT_TRUE(queue.wait_first_fill(std::chrono::milliseconds(0)));
+
+    std::atomic<bool> got_room{false};
+    std::thread producer([&] {
+        got_room = queue.wait_for_room();
+        queue.push(block_of(kSectorBytes, 3));
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(got_room.load());
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+    EXPECT_EQ(queue.take(dest.data()), static_cast<int>(kSectorBytes));
+    producer.join();
+    EXPECT_TRUE(got_room.load());
+    EXPECT_EQ(queue.size(), 2);
+}
+
+TEST(BlockQueue, CloseDropsBlocksKeepsTheFirstTextAndWakesBothSides)
+{
+    BlockQueue queue(1);
+    queue.push(block_of(kSectorBytes, 1));
+    std::atomic<bool> room_result{true};
+    std::thread producer([&] { room_result = queue.wait_for_room(); });
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+
+    queue.close_with("FIRST");
+    producer.join();
+    EXPECT_FALSE(room_result.load());
+    queue.close_with("SECOND");
+    EXPECT_EQ(queue.status(), "FIRST");
+    EXPECT_EQ(queue.bytes_queued(), 0);
+    EXPECT_EQ(queue.size(), 0);
+    EXPECT_TRUE(queue.finished());
+    EXPECT_EQ(queue.take(dest.data()), 0);
+    EXPECT_EQ(queue.wait_take(dest.data(), std::chrono::milliseconds(1000)), 0);
+    queue.push(block_of(kSectorBytes, 1));
+    EXPECT_EQ(queue.size(), 0);
+}
+
+TEST(BlockQueue, WaitTakeTimesOutWithMinusOneAndWakesOnData)
+{
+    BlockQueue queue(4);
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+    EXPECT_EQ(queue.wait_take(dest.data(), std::chrono::milliseconds(5)), -1);
+    EXPECT_FALSE(queue.wait_first_fill(std::chrono::milliseconds(5)));
+
+    std::thread producer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        queue.push(block_of(3 * kSectorBytes, 7));
+        queue.finish();
+    });
+    EXPECT_EQ(queue.wait_take(dest.data(), std::chrono::seconds(10)), static_cast<int>(3 * kSectorBytes));
+    EXPECT_EQ(dest[0], 7);
+    EXPECT_EQ(queue.wait_take(dest.data(), std::chrono::seconds(10)), 0);
+    producer.join();
+}
+
+} // namespace
+} // namespace valmuri
