@@ -62,8 +62,13 @@ void RecorderTest::SetUp()
 
 void RecorderTest::TearDown()
 {
-    // Leave the library on a configuration that no longer exists, then tidy up.
-    setenv("VALMURI_VRECORDER", (folder_ / "gone.ini").c_str(), 1);
+    // Drop the recorders (they save their discs now, not at exit into a
+    // folder that is gone) by switching to a configuration without any.
+    fs::path empty = folder_ / "empty.ini";
+    std::ofstream(empty) << "; no recorders\n";
+    setenv("VALMURI_VRECORDER", empty.c_str(), 1);
+    if (support_info_ != nullptr)
+        support_info_();
     std::error_code error;
     fs::remove_all(folder_, error);
 }
