@@ -246,8 +246,9 @@ std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb)
         // Answered from what the probe read; the drive is not asked again.
         if (srb.SRB_HaId >= host_adapter_count_)
             return SS_INVALID_HA;
+        const std::uint32_t length = srb.SRB_BufLen;
         if (std::uint8_t* buffer = srb_buffer(srb))
-            std::memcpy(buffer, entry->inquiry.data(), std::min<std::uint32_t>(36, srb.SRB_BufLen));
+            std::memcpy(buffer, entry->inquiry.data(), std::min<std::uint32_t>(36, length));
         return SS_COMP;
     }
 

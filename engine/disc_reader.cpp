@@ -62,12 +62,12 @@ ImageFileDiscReader::ImageFileDiscReader(const std::string& path, std::vector<st
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_)
         return;
-    if (std::fseek(file_, 0, SEEK_END) != 0) {
+    if (fseeko(file_, 0, SEEK_END) != 0) {
         std::fclose(file_);
         file_ = nullptr;
         return;
     }
-    const long size = std::ftell(file_);
+    const off_t size = ftello(file_);
     file_size_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 

@@ -89,14 +89,30 @@ std::string decode_ucs2(std::span<const std::uint8_t> identifier)
     return out;
 }
 
+// Windows-1252 characters 0x80 to 0x9F; 0 where the code page has none.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+};
+
 std::string decode_8bit(std::span<const std::uint8_t> identifier)
 {
     if (is_valid_utf8(identifier))
         return std::string(identifier.begin(), identifier.end());
-    // Not UTF-8: take the bytes as Latin-1, which every byte is.
+    // Not UTF-8: the bytes are taken in the Windows code page that 8-bit
+    // disc names were usually written in.
     std::string out;
-    for (std::uint8_t byte : identifier)
-        append_utf8(out, byte);
+    for (std::uint8_t byte : identifier) {
+        if (byte >= 0x80 && byte < 0xA0) {
+            const char16_t mapped = Windows1252High[byte - 0x80];
+            if (mapped == 0)
+                out += '_';
+            else
+                append_utf8(out, mapped);
+        } else {
+            append_utf8(out, byte);
+        }
+    }
     return out;
 }
 

@@ -134,13 +134,16 @@ private:
     }
 
     // The entries of one directory extent, in disc order. An unreadable
-    // sector leaves out the rest of the directory.
+    // sector leaves out the rest of the directory. Reading stops once the
+    // walk holds as many entries as the disc tree could take: sectors past
+    // that (records of at most 255 bytes) could add nothing it keeps.
     std::vector<DirectoryEntry> read_directory(std::uint32_t extent, std::uint32_t length)
     {
         std::vector<DirectoryEntry> entries;
         std::array<std::uint8_t, SectorSize> sector;
-        const std::uint64_t sectors = sectors_for(length);
-        for (std::uint64_t i = 0; i < sectors; ++i) {
+        const std::uint64_t most_useful = sectors_for(std::uint64_t{limits_.max_nodes} * 255);
+        const std::uint64_t sectors = std::min(sectors_for(length), most_useful);
+        for (std::uint64_t i = 0; i < sectors && entries_read_ < limits_.max_nodes; ++i) {
             if (!disc_.read_sectors(static_cast<std::uint32_t>(extent + i), 1, sector.data()))
                 break;
             auto parsed = iso_reader::parse_directory_sector(sector, encoding_);
@@ -150,6 +153,7 @@ private:
             }
             for (auto& entry : parsed.entries)
                 entries.push_back(std::move(entry));
+            entries_read_ += parsed.entries.size();
         }
         return entries;
     }
@@ -163,6 +167,7 @@ private:
     NameEncoding encoding_;
     std::unordered_set<std::uint32_t> visited_;
     std::uint64_t directory_sectors_ = 0;
+    std::uint64_t entries_read_ = 0;
 };
 
 // The volume to import from the descriptors of a session starting at start:

@@ -83,15 +83,26 @@ std::string errno_text(int error)
 
 IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {}
 
+IniFile IniFile::from_text(std::string_view text)
+{
+    IniFile file{std::filesystem::path()};
+    file.in_memory_ = true;
+    file.parse(text_from_file_bytes(text));
+    file.loaded_ = true;
+    return file;
+}
+
 bool IniFile::exists() const
 {
+    if (in_memory_)
+        return true;
     std::error_code ec;
     return std::filesystem::is_regular_file(path_, ec);
 }
 
 void IniFile::refresh() const
 {
-    if (holding_ && loaded_)
+    if (in_memory_ || (holding_ && loaded_))
         return;
     struct stat info {};
     bool present = ::stat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -375,6 +386,10 @@ bool IniFile::flush()
 
 bool IniFile::store()
 {
+    if (in_memory_) {
+        dirty_ = false;
+        return true;
+    }
     std::string content;
     for (const auto& line : lines_) {
         content += line.text;

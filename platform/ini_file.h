@@ -25,6 +25,9 @@ namespace valmuri {
 class IniFile {
 public:
     explicit IniFile(std::filesystem::path path);
+    // An INI text held in memory only (built-in defaults); writes change the
+    // copy and succeed.
+    static IniFile from_text(std::string_view text);
 
     const std::filesystem::path& path() const { return path_; }
     // Whether the file exists on disk now.
@@ -91,6 +94,7 @@ private:
     std::string new_file_line_break_ = "\n";
     std::string last_error_;
     bool holding_ = false;
+    bool in_memory_ = false;
     bool dirty_ = false;
 
     // Cache of the parsed file, refreshed when the file on disk changes.

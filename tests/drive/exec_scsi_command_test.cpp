@@ -93,9 +93,9 @@ TEST_F(ExecTest, FillsAddressSenseLengthLunAndPostEvent)
     EXPECT_EQ(sent.SRB_Lun, 2);
     EXPECT_EQ(sent.SRB_SenseLen, 24);
     EXPECT_EQ(sent.CDBByte[1], 0x5F) << "LUN in bits 5-7, bits 0-4 kept";
-    EXPECT_NE(sent.SRB_PostProc, 0u);
+    EXPECT_NE(std::uint32_t{sent.SRB_PostProc}, 0u);
     EXPECT_EQ(srb_buffer(sent), data) << "full address at 28";
-    EXPECT_EQ(sent.SRB_BufPointer, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data)));
+    EXPECT_EQ(std::uint32_t{sent.SRB_BufPointer}, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data)));
     EXPECT_EQ(peer_record().last_request_address, reinterpret_cast<std::uintptr_t>(&srb));
     EXPECT_TRUE(lines.empty());
 }
@@ -105,7 +105,7 @@ TEST_F(ExecTest, WithoutNotifyFlagThereIsNoEvent)
     SRB_ExecSCSICmd srb{};
     srb.SRB_CDBLen = 6;
     device.ExecSCSICommand(srb, 10000);
-    EXPECT_EQ(peer_record().last.SRB_PostProc, 0u);
+    EXPECT_EQ(std::uint32_t{peer_record().last.SRB_PostProc}, 0u);
     EXPECT_EQ(srb.SRB_Status, SS_COMP);
 }
 
@@ -183,7 +183,7 @@ TEST_F(ExecTest, NoSelectedDeviceOrNoLayerSendsNothing)
     EXPECT_EQ(device.ExecSCSICommand(srb, 10000), SS_NOT_SENT);
     EXPECT_EQ(srb.SRB_Status, SS_NOT_SENT);
     EXPECT_EQ(srb.SRB_Cmd, 0);
-    EXPECT_EQ(srb.SRB_PostProc, 0u);
+    EXPECT_EQ(std::uint32_t{srb.SRB_PostProc}, 0u);
     EXPECT_EQ(peer_record().executes, 0);
 
     device.select(DeviceAddress{0, 1, 2});

@@ -58,9 +58,9 @@ protected:
     }
 
     static AspiPeerDevice peer_device(std::uint8_t ha, std::uint8_t target, std::uint8_t lun, std::uint8_t type,
-        const char* identification)
+        const char* identification, std::uint8_t write_bits = 0)
     {
-        AspiPeerDevice device{ha, target, lun, type, {}};
+        AspiPeerDevice device{ha, target, lun, type, {}, write_bits};
         std::memset(device.identification, ' ', 28);
         std::memcpy(device.identification, identification, std::min<std::size_t>(std::strlen(identification), 28));
         return device;

@@ -311,3 +311,34 @@ TEST(SessionImportDamage, TooLongNameIsReportedAndTheImportGoesOn)
     EXPECT_EQ(paths(*session), std::vector<std::string>{"ok"});
     EXPECT_TRUE(messages.has("ERROR IMPORTING SESSION, FILE NAME LENGTH EXCEEDS 120 CHARS\n\r" + std::string(110, 'y'), 4));
 }
+
+TEST(SessionImportDamage, WorkStaysWithinWhatTheTreeCouldTake)
+{
+    // A root claiming 16 sectors of records, and a reader that counts.
+    test::TestDisc disc(60);
+    const std::uint32_t table = disc.path_table(19, {1});
+    disc.volume_descriptor(16, 1, 60, 19, table, 20, 16 * 2048);
+    disc.terminator(17);
+    std::size_t offset = disc.dot_records(20, 20, 20);
+    for (int i = 0; i < 20; ++i)
+        offset = disc.record(20, offset, "F" + std::to_string(10 + i) + ".MP3;1", 40, 1, 0);
+
+    class CountingReader : public MemoryDiscReader {
+    public:
+        using MemoryDiscReader::MemoryDiscReader;
+        bool read_sectors(std::uint32_t lba, std::uint32_t count, std::uint8_t* buffer) override
+        {
+            sectors += count;
+            return MemoryDiscReader::read_sectors(lba, count, buffer);
+        }
+        std::uint32_t sectors = 0;
+    };
+    CountingReader reader(disc.bytes());
+    SessionReadLimits limits;
+    limits.max_nodes = 8;
+    const auto session = read_previous_session(reader, -1, {}, limits);
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->nodes.size(), 8u);
+    // Descriptors up to the terminator, the path table, one directory sector.
+    EXPECT_EQ(reader.sectors, 2u + 1u + 1u);
+}

@@ -217,3 +217,13 @@ TEST_F(IniFileTest, DeleteKeyAndListSections)
 }
 
 } // namespace
+
+TEST(IniFileText, TextInMemoryReadsAndWritesWithoutAFile)
+{
+    IniFile ini = IniFile::from_text("[traducao]\r\na1=&Arquivo\r\na2=&Edi\xE7\xF5" "es\r\n");
+    EXPECT_TRUE(ini.exists());
+    EXPECT_EQ(ini.read_string("TRADUCAO", "A1"), "&Arquivo");
+    EXPECT_EQ(ini.read_string("traducao", "a2"), "&Edições");
+    EXPECT_TRUE(ini.write_string("traducao", "a3", "CD"));
+    EXPECT_EQ(ini.read_string("traducao", "a3"), "CD");
+}

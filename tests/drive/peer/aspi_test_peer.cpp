@@ -50,6 +50,14 @@ void answer(SRB_ExecSCSICmd& srb)
         std::memcpy(inquiry + 8, device->identification, 28);
         std::memcpy(valmuri::srb_buffer(srb), inquiry, srb.SRB_BufLen < 36 ? srb.SRB_BufLen : 36);
     }
+    const uint32_t length = srb.SRB_BufLen;
+    if (srb.CDBByte[0] == 0x5A && (srb.CDBByte[2] & 0x3F) == 0x2A && length >= 12) {
+        // MODE SENSE (10) of the capabilities page, behind the 8-byte header.
+        uint8_t* answer = valmuri::srb_buffer(srb);
+        std::memset(answer, 0, length);
+        answer[8] = 0x2A;
+        answer[11] = device->write_bits;
+    }
     set_status(srb, config.answer_status ? config.answer_status : static_cast<uint8_t>(SS_COMP));
 }
 

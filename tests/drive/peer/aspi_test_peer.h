@@ -17,6 +17,7 @@ struct AspiPeerDevice {
     uint8_t lun;
     uint8_t type;
     char identification[29]; // vendor 8, product 16, revision 4
+    uint8_t write_bits;      // byte 3 of its capabilities page (1: CD-R)
 };
 
 struct AspiPeerConfig {

@@ -1,0 +1,162 @@
+#pragma once
+// The main window (Tform_principal): toolbar, menus, the file browser panes,
+// the track list with its free-space bar, and the status bar. It owns the
+// translation table and the settings read from options.ini; the commands of
+// the other parts of the program plug into its act_* actions.
+
+#include "app/language_list.h"
+#include "app/program_paths.h"
+#include "app/program_settings.h"
+#include "app/qt_dispatcher.h"
+#include "app/translation_table.h"
+#include "engine/burner.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QTableWidget;
+class QToolBar;
+
+namespace valmuri {
+
+class FileBrowser;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the creation sequence: settings, geometry, language, commands.
+    explicit MainWindow(ProgramPaths paths, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const ProgramPaths& paths() const { return paths_; }
+
+    // The burner component (burn_cd) and the hand-over its threads use to
+    // reach this window's thread.
+    TVordaCDBurner& burn_cd() { return *burn_cd_; }
+    Dispatcher& dispatcher() { return dispatcher_; }
+
+    // Text n (1 ... 210) of the current language.
+    QString text(int n) const;
+    const TranslationTable& texts() const { return texts_; }
+
+    // Settings from options.ini, re-read after the options dialog.
+    bool OpenCD() const { return settings_.open_cd; }
+    int cache_size() const { return settings_.buffer; }
+    bool underrun_protection() const { return settings_.underrun_protection; }
+    bool grid_lines() const;
+    void set_grid_lines(bool on);
+    // Receives the cache size and the underrun setting whenever they are
+    // read (start, after the options dialog), after the burner has them.
+    std::function<void(int buffer, bool underrun_protection)> OnBurnerSettings;
+
+    // Project options opcao01 ... opcao05 (title, autorun, finalize, eject,
+    // comments), held as texts.
+    std::array<QString, 5>& project_options() { return project_options_; }
+    void reset_project_options();
+
+    // Commands. Every act_* action exists from the start; one without a
+    // handler stays disabled. update decides the enabled state whenever the
+    // program is idle (no update: always enabled).
+    QAction* command(const QString& name) const;
+    void set_command_handler(const QString& name, std::function<void()> execute,
+                             std::function<bool()> update = {});
+    void update_commands();
+
+    // Languages.
+    void build_language_menu();
+    void choose_language(const std::string& previous_file);
+    void apply_language(const std::filesystem::path& file);
+    void language_clicked(int index);
+    const LanguageList& languages() const { return languages_; }
+    QMenu* language_menu() const { return language_menu_; }
+    // Runs after every language change (windows that re-caption themselves).
+    std::function<void()> OnLanguageApplied;
+    // Recomputes the capacity display of a non-empty track list.
+    std::function<void()> OnRecomputeCapacity;
+
+    // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
+    // window open.
+    std::function<bool()> OnCloseQuery;
+    // Opens the project named on the command line when the window is first shown.
+    std::function<void(const QString& path)> OnOpenProject;
+    void set_startup_project(const QString& path) { startup_project_ = path; }
+
+    // Named parts of the window.
+    QTableWidget* track_list() const { return track_list_; }
+    QProgressBar* capacity_bar() const { return capacity_bar_; }
+    QLabel* status_panel(int index) const;
+    QListWidget* file_list() const;
+    // The edit popup (PopEdit) shown over a dialog's text field.
+    QMenu* edit_popup() const { return edit_popup_; }
+    void attach_edit_popup(QWidget* field);
+
+    void show_empty_capacity();
+    void save_geometry();
+    void restore_geometry();
+    void centre_on_screen();
+
+    void open_options_dialog();
+    void open_help();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void build_commands();
+    void build_menus();
+    void build_popups();
+    void build_toolbar();
+    void build_panes();
+    void build_status_bar();
+    QAction* menu_item(QMenu* menu, const char* name, const QString& command, const QKeySequence& shortcut = {});
+    void set_caption(const QString& object_name, int n);
+    void apply_captions();
+    void read_settings();
+    void show_language_notice_once();
+
+    ProgramPaths paths_;
+    QtDispatcher dispatcher_;
+    std::unique_ptr<TVordaCDBurner> burn_cd_;
+    ProgramSettings settings_;
+    TranslationTable texts_;
+    LanguageList languages_;
+    std::array<QString, 5> project_options_;
+    QString startup_project_;
+    bool shown_before_ = false;
+    bool drag_mode_ = false;
+    bool missing_language_noticed_ = false;
+
+    struct Command {
+        QAction* action = nullptr;
+        std::function<void()> execute;
+        std::function<bool()> update;
+        bool handled = false;
+    };
+    QHash<QString, Command> commands_;
+
+    QToolBar* toolbar_ = nullptr;
+    QMenu* language_menu_ = nullptr;
+    QActionGroup* language_group_ = nullptr;
+    QMenu* edit_popup_ = nullptr;
+    QMenu* track_popup_ = nullptr;
+    QMenu* file_popup_ = nullptr;
+    QWidget* edit_target_ = nullptr;
+    QTableWidget* track_list_ = nullptr;
+    QProgressBar* capacity_bar_ = nullptr;
+    std::array<QLabel*, 4> status_panels_{};
+    FileBrowser* file_browser_ = nullptr;
+};
+
+} // namespace valmuri

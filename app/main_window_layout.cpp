@@ -1,0 +1,142 @@
+// The widgets of the main window: toolbar, panes, track list, status bar.
+
+#include "app/file_browser.h"
+#include "app/main_window.h"
+#include "app/program_icons.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace valmuri {
+
+void MainWindow::build_toolbar()
+{
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName("barra_simples");
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(22, 22));
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+
+    struct Button {
+        const char* name;
+        const char* command;
+        QIcon icon;
+        const char* caption; // until a language sets it
+    };
+    const Button buttons[] = {
+        {"bt_novo", "act_novo", toolbar_icon(ToolbarPicture::New), "&Novo"},
+        {"bt_salvar", "cmd_salvar", toolbar_icon(ToolbarPicture::Save), "&Salvar"},
+        {"bt_abrir", "act_abrir", toolbar_icon(ToolbarPicture::Open), "&Abrir"},
+        {"bt_adicionar", "act_adicionar", toolbar_icon(ToolbarPicture::Add), "Adicionar"},
+        {"bt_gravar", "act_gravar01", toolbar_icon(ToolbarPicture::Burn), "Gravar CD"},
+        {"bt_apagar", "act_apagar", toolbar_icon(ToolbarPicture::Erase), "Apagar"},
+        {"bt_lista", "act_criarlista", toolbar_icon(ToolbarPicture::List), "Lista MP3"},
+        {"bt_subir", "act_acima", toolbar_icon(ToolbarPicture::Up), "Subir"},
+        {"bt_descer", "act_abaixo", toolbar_icon(ToolbarPicture::Down), "Descer"},
+        {"bt_ajuda", "cmd_ajuda", toolbar_icon(ToolbarPicture::Help), "&Ajuda"},
+    };
+    for (const Button& b : buttons) {
+        auto* button = new QToolButton(toolbar_);
+        button->setObjectName(b.name);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIcon(b.icon);
+        button->setText(QString::fromUtf8(b.caption));
+        button->setAutoRaise(true);
+        button->setMinimumSize(63, 44);
+        button->setFocusPolicy(Qt::NoFocus);
+        toolbar_->addWidget(button);
+        if (QAction* target = command(b.command)) {
+            button->setEnabled(target->isEnabled());
+            connect(target, &QAction::changed, button, [button, target] { button->setEnabled(target->isEnabled()); });
+            connect(button, &QToolButton::clicked, target, [target] { target->trigger(); });
+        }
+    }
+}
+
+void MainWindow::build_panes()
+{
+    auto* s1 = new QSplitter(Qt::Vertical, this);
+    s1->setObjectName("s1");
+    s1->setChildrenCollapsible(false);
+
+    file_browser_ = new FileBrowser(s1);
+    s1->addWidget(file_browser_->splitter());
+
+    auto* lower = new QWidget(s1);
+    lower->setObjectName("p1");
+    auto* lower_layout = new QVBoxLayout(lower);
+    lower_layout->setContentsMargins(0, 0, 0, 0);
+    lower_layout->setSpacing(2);
+
+    track_list_ = new QTableWidget(0, 4, lower);
+    track_list_->setObjectName("lista_musicas");
+    track_list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    track_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    track_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    track_list_->setWordWrap(false);
+    track_list_->setTextElideMode(Qt::ElideRight);
+    track_list_->verticalHeader()->hide();
+    track_list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    track_list_->verticalHeader()->setDefaultSectionSize(std::max(16, fontMetrics().height() + 2));
+    track_list_->horizontalHeader()->setHighlightSections(false);
+    track_list_->horizontalHeader()->setStretchLastSection(false);
+    const int widths[] = {50, 415, 70, 1500};
+    for (int column = 0; column < 4; ++column)
+        track_list_->setColumnWidth(column, widths[column]);
+    track_list_->setStyleSheet(QStringLiteral(
+        "QTableWidget#lista_musicas { background-color: rgb(235,255,215); gridline-color: rgb(190,210,170); }"
+        "QTableWidget#lista_musicas::item:selected { background-color: black; color: yellow; }"));
+    lower_layout->addWidget(track_list_, 1);
+
+    capacity_bar_ = new QProgressBar(lower);
+    capacity_bar_->setObjectName("progresso_cd");
+    capacity_bar_->setRange(0, 100);
+    capacity_bar_->setValue(0);
+    capacity_bar_->setTextVisible(true);
+    capacity_bar_->setAlignment(Qt::AlignCenter);
+    capacity_bar_->setFormat(QString::fromUtf8(" 650,00 MB Livres no CD 650 MB  /  700,00 MB Livres no CD 700 MB"));
+    capacity_bar_->setStyleSheet(QStringLiteral(
+        "QProgressBar#progresso_cd { background: white; border: 1px solid rgb(160,160,160); border-radius: 2px;"
+        " text-align: center; min-height: 18px; }"
+        "QProgressBar#progresso_cd::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0,"
+        " stop:0 white, stop:1 rgb(255,128,0)); }"));
+    lower_layout->addWidget(capacity_bar_);
+
+    s1->addWidget(lower);
+    s1->setStretchFactor(0, 1);
+    s1->setStretchFactor(1, 1);
+    setCentralWidget(s1);
+}
+
+void MainWindow::build_status_bar()
+{
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName("barra_estado");
+    bar->setSizeGripEnabled(true);
+    const int widths[] = {170, 145, 125, 50};
+    for (std::size_t i = 0; i < status_panels_.size(); ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("barra_estado_painel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i < 3)
+            panel->setAlignment(Qt::AlignCenter);
+        bar->addWidget(panel);
+        status_panels_[i] = panel;
+    }
+    setStatusBar(bar);
+}
+
+} // namespace valmuri
