@@ -86,6 +86,12 @@ FileBrowser::FileBrowser(QWidget* parent) : QObject(parent)
                     refill();
                 }
             });
+    // The model reads folders in the background: bring the current one into
+    // view once its parent has been read.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (folders_->currentIndex().isValid())
+            folders_->scrollTo(folders_->currentIndex());
+    });
     drive_ = drives_->currentText();
     show_folder(QDir::homePath());
 }

@@ -20,8 +20,10 @@
 
 namespace valmuri {
 
-MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent), paths_(std::move(paths))
+MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
+    : QMainWindow(parent), paths_(std::move(paths)), burn_cd_(std::make_unique<TVordaCDBurner>())
 {
+    burn_cd_->set_dispatcher(dispatcher_);
     setObjectName("form_principal");
     setWindowIcon(program_icon());
     resize(701, 492);
@@ -68,6 +70,8 @@ void MainWindow::read_settings()
 {
     IniFile options(paths_.options_file());
     settings_ = read_program_settings(options);
+    burn_cd_->SetCacheSize(settings_.buffer);
+    burn_cd_->SetUnderrunProtection(settings_.underrun_protection);
     if (OnBurnerSettings)
         OnBurnerSettings(settings_.buffer, settings_.underrun_protection);
 }

@@ -7,13 +7,16 @@
 #include "app/language_list.h"
 #include "app/program_paths.h"
 #include "app/program_settings.h"
+#include "app/qt_dispatcher.h"
 #include "app/translation_table.h"
+#include "engine/burner.h"
 
 #include <QHash>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -38,6 +41,11 @@ public:
 
     const ProgramPaths& paths() const { return paths_; }
 
+    // The burner component (burn_cd) and the hand-over its threads use to
+    // reach this window's thread.
+    TVordaCDBurner& burn_cd() { return *burn_cd_; }
+    Dispatcher& dispatcher() { return dispatcher_; }
+
     // Text n (1 ... 210) of the current language.
     QString text(int n) const;
     const TranslationTable& texts() const { return texts_; }
@@ -49,7 +57,7 @@ public:
     bool grid_lines() const;
     void set_grid_lines(bool on);
     // Receives the cache size and the underrun setting whenever they are
-    // read (start, after the options dialog).
+    // read (start, after the options dialog), after the burner has them.
     std::function<void(int buffer, bool underrun_protection)> OnBurnerSettings;
 
     // Project options opcao01 ... opcao05 (title, autorun, finalize, eject,
@@ -119,6 +127,8 @@ private:
     void show_language_notice_once();
 
     ProgramPaths paths_;
+    QtDispatcher dispatcher_;
+    std::unique_ptr<TVordaCDBurner> burn_cd_;
     ProgramSettings settings_;
     TranslationTable texts_;
     LanguageList languages_;

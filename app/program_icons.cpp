@@ -81,6 +81,26 @@ QIcon list_icon()
     return QIcon(pixmap);
 }
 
+QIcon help_icon()
+{
+    QPixmap pixmap = canvas(32);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient fill(QPointF(12, 10), 20);
+    fill.setColorAt(0, QColor(120, 180, 255));
+    fill.setColorAt(1, QColor(30, 90, 190));
+    p.setPen(QPen(QColor(20, 60, 140), 1));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(Qt::white);
+    QFont font = p.font();
+    font.setPixelSize(20);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRectF(3, 3, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 QIcon program_icon()
@@ -121,7 +141,7 @@ QIcon toolbar_icon(ToolbarPicture picture)
     case ToolbarPicture::Down:
         return style->standardIcon(QStyle::SP_ArrowDown);
     case ToolbarPicture::Help:
-        return QIcon::fromTheme("help-contents", style->standardIcon(QStyle::SP_DialogHelpButton));
+        return QIcon::fromTheme("help-contents", help_icon());
     }
     return {};
 }

@@ -46,25 +46,6 @@ std::size_t next_char(std::string_view text, std::size_t i, char32_t& code, bool
 
 } // namespace
 
-std::string upper_ascii(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return result;
-}
-
-std::size_t utf8_length(std::string_view text)
-{
-    std::size_t count = 0;
-    char32_t code;
-    bool valid;
-    for (std::size_t i = 0; i < text.size(); ++count)
-        i += next_char(text, i, code, valid);
-    return count;
-}
-
 std::string ucs2_big_endian(std::string_view utf8)
 {
     std::string result;

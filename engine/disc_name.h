@@ -2,18 +2,13 @@
 // Names on the disc: the upper-casing of ISO 9660 names, UTF-8 to UCS-2 for
 // Joliet, and the size limits of a directory record's identifier.
 
+#include "platform/text.h" // upper_ascii, utf8_length
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace valmuri {
-
-// Turns a to z into A to Z; every other byte stays as it is.
-std::string upper_ascii(std::string_view text);
-
-// Number of characters of a UTF-8 text; a byte that does not start a valid
-// sequence counts as one character.
-std::size_t utf8_length(std::string_view text);
 
 // UCS-2 big-endian. Characters outside the Basic Multilingual Plane and
 // malformed bytes become "_", so every character takes exactly two bytes.

@@ -171,6 +171,7 @@ TEST_F(MainWindowTest, OptionsDialogStoresOnOkAndRereadsTheFileOnCancel)
     add_both_languages();
     folder_.write("options.ini", "[Options]\nBuffer=3000000\nGradeLines=0\n");
     MainWindow window(folder_.paths());
+    EXPECT_EQ(window.burn_cd().CacheSize(), 2998272); // 3000000 rounded down to whole sectors
     std::vector<std::pair<int, bool>> burner;
     window.OnBurnerSettings = [&](int buffer, bool underrun) { burner.emplace_back(buffer, underrun); };
 
@@ -208,6 +209,8 @@ TEST_F(MainWindowTest, OptionsDialogStoresOnOkAndRereadsTheFileOnCancel)
     EXPECT_EQ(window.cache_size(), 8388608);
     EXPECT_FALSE(window.underrun_protection());
     EXPECT_EQ(burner.back(), std::make_pair(8388608, false));
+    EXPECT_EQ(window.burn_cd().CacheSize(), 8388608);
+    EXPECT_FALSE(window.burn_cd().UnderrunProtection());
 }
 
 TEST(QtDispatcher, RunsWorkerTasksOnTheGuiThreadAndWaitsForThem)
