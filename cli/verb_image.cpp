@@ -5,7 +5,7 @@
 #include "cli/verb.h"
 #include "engine/burner.h"
 #include "engine/disc_name.h"
-#include "engine/image_file_writer.h"
+#include "engine/image_to_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -156,14 +156,15 @@ int run_image(const std::vector<std::string>& args)
     std::unique_ptr<ProgressBar> bar;
     if (isatty(STDERR_FILENO) == 1)
         bar = std::make_unique<ProgressBar>("image");
-    const ImageFileResult result = write_image_file(burner, output.fd(), [&bar](std::int64_t done, std::int64_t total) {
-        if (bar)
-            bar->update(total > 0 ? 100.0 * static_cast<double>(done) / static_cast<double>(total) : 100.0);
-    });
+    // The same read-ahead cache a burn uses: a source that cannot be read or
+    // no longer has its laid-out size fails the image instead of padding it.
+    const ImageToFileResult result
+        = write_image_through_cache(burner, output.fd(), [&bar](std::int64_t done, std::int64_t total) {
+              if (bar)
+                  bar->update(total > 0 ? 100.0 * static_cast<double>(done) / static_cast<double>(total) : 100.0);
+          });
     if (bar)
         bar->finish();
-    for (const auto& path : result.changed)
-        std::cerr << "valmuri-cli: " << path << " changed size while the image was written\n";
     if (!result.error.empty())
         return fail(result.error);
     if (const std::string error = output.commit(); !error.empty())

@@ -15,6 +15,7 @@ TVordaCDBurner::TVordaCDBurner()
             OnAddFile(this, full_path, long_name, short_name, date_time, static_cast<int>(attr), file_size, skip);
     };
     tree_.Now = [this] { return now_(); };
+    SetUnderrunProtection(true);
     ClearFiles();
 }
 

@@ -77,20 +77,8 @@ public:
     void SetDiscQueries(DiscQueries* queries) { disc_queries_ = queries; }
 
     // ---- Published properties ----------------------------------------------
-    std::uint32_t DeviceBufferSize() const { return device_buffer_size_.load(); }
-    void SetDeviceBufferSize(std::uint32_t v) { device_buffer_size_.store(v); }
-    std::uint32_t DeviceFreeBufferSize() const { return device_free_buffer_size_.load(); }
-    void SetDeviceFreeBufferSize(std::uint32_t v) { device_free_buffer_size_.store(v); }
-    bool UnderrunProtection() const { return underrun_protection_; }
-    void SetUnderrunProtection(bool v) { underrun_protection_ = v; }
-    std::uint16_t ReadSpeed() const { return read_speed_; }
-    void SetReadSpeed(std::uint16_t v) { read_speed_ = v; }
-    std::uint16_t WriteSpeed() const { return write_speed_; }
-    void SetWriteSpeed(std::uint16_t v) { write_speed_ = v; }
-    bool FinalizeDisc() const { return finalize_disc_; }
-    void SetFinalizeDisc(bool v) { finalize_disc_ = v; }
-    bool TestWrite() const { return test_write_; }
-    void SetTestWrite(bool v) { test_write_ = v; }
+    // DeviceBufferSize, DeviceFreeBufferSize, UnderrunProtection, ReadSpeed,
+    // WriteSpeed, FinalizeDisc and TestWrite are the drive's (TSCSIDevice).
     bool ReplaceFile() const { return tree_.ReplaceFile(); }
     void SetReplaceFile(bool v) { tree_.SetReplaceFile(v); }
     bool FinalizeTrack() const { return finalize_track_; }
@@ -176,13 +164,6 @@ private:
     std::function<TDateTime()> now_ = local_now;
     std::int8_t zone_ = 0;
 
-    std::atomic<std::uint32_t> device_buffer_size_{0};
-    std::atomic<std::uint32_t> device_free_buffer_size_{0};
-    bool underrun_protection_ = true;
-    std::uint16_t read_speed_ = 0;
-    std::uint16_t write_speed_ = 0;
-    bool finalize_disc_ = false;
-    bool test_write_ = false;
     bool finalize_track_ = true;
     bool perform_opc_ = false;
     VolumeIdentifiers ids_;
