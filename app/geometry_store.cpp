@@ -52,15 +52,13 @@ bool save_window_geometry(const QMainWindow& window, IniFile& file)
     return file.release_writes();
 }
 
-void restore_window_geometry(QMainWindow& window, const IniFile& file)
+bool restore_window_geometry(QMainWindow& window, const IniFile& file)
 {
     const std::string form = window.objectName().toStdString();
     QRect bounds = read_rect(file, form, window.geometry());
     if (bounds.width() > 0 && bounds.height() > 0)
         window.setGeometry(bounds);
     bool maximized = file.read_bool(form, "Maximezed", false);
-    window.setWindowState(maximized ? (window.windowState() | Qt::WindowMaximized)
-                                    : (window.windowState() & ~Qt::WindowMaximized));
 
     for (QSplitter* splitter : window.findChildren<QSplitter*>()) {
         QList<int> sizes;
@@ -75,6 +73,7 @@ void restore_window_geometry(QMainWindow& window, const IniFile& file)
         if (stored)
             splitter->setSizes(sizes);
     }
+    return maximized;
 }
 
 } // namespace valmuri
