@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 
 namespace valmuri {
@@ -56,6 +57,9 @@ bool restore_window_geometry(QMainWindow& window, const IniFile& file)
 {
     const std::string form = window.objectName().toStdString();
     QRect bounds = read_rect(file, form, window.geometry());
+    // A damaged file must not make the window larger than the screen.
+    if (QScreen* screen = window.screen())
+        bounds.setSize(bounds.size().boundedTo(screen->availableGeometry().size()));
     if (bounds.width() > 0 && bounds.height() > 0)
         window.setGeometry(bounds);
     bool maximized = file.read_bool(form, "Maximezed", false);

@@ -139,6 +139,15 @@ TEST_F(MainWindowTest, RestoredWindowKeepsSizeAndMaximizedStateButIsCentredAgain
     EXPECT_LE(offset.manhattanLength(), 8) << offset.x() << "," << offset.y();
 }
 
+TEST_F(MainWindowTest, DamagedGeometryFileNeitherOversizesNorBreaksTheWindow)
+{
+    add_both_languages();
+    folder_.write("valmuri-mp3.ini", "[form_principal]\nWidth=100000\nHeight=-5\nTop=x\n[s2]\nWidth=abc\n");
+    MainWindow window(folder_.paths());
+    EXPECT_LE(window.width(), window.screen()->availableGeometry().width());
+    EXPECT_EQ(window.height(), 492);
+}
+
 TEST_F(MainWindowTest, EditPopupAndDragModeTakeTheirTextsFromTheLanguage)
 {
     add_both_languages();
