@@ -44,6 +44,8 @@ FileBrowser::FileBrowser(QWidget* parent) : QObject(parent)
     for (int column = 1; column < model_->columnCount(); ++column)
         folders_->hideColumn(column);
     folders_->setHeaderHidden(true);
+    folders_->setSortingEnabled(true);
+    folders_->sortByColumn(0, Qt::AscendingOrder);
     folders_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     folders_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     folders_->header()->setStretchLastSection(false);

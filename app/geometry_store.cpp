@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 
 namespace valmuri {
@@ -52,15 +53,16 @@ bool save_window_geometry(const QMainWindow& window, IniFile& file)
     return file.release_writes();
 }
 
-void restore_window_geometry(QMainWindow& window, const IniFile& file)
+bool restore_window_geometry(QMainWindow& window, const IniFile& file)
 {
     const std::string form = window.objectName().toStdString();
     QRect bounds = read_rect(file, form, window.geometry());
+    // A damaged file must not make the window larger than the screen.
+    if (QScreen* screen = window.screen())
+        bounds.setSize(bounds.size().boundedTo(screen->availableGeometry().size()));
     if (bounds.width() > 0 && bounds.height() > 0)
         window.setGeometry(bounds);
     bool maximized = file.read_bool(form, "Maximezed", false);
-    window.setWindowState(maximized ? (window.windowState() | Qt::WindowMaximized)
-                                    : (window.windowState() & ~Qt::WindowMaximized));
 
     for (QSplitter* splitter : window.findChildren<QSplitter*>()) {
         QList<int> sizes;
@@ -75,6 +77,7 @@ void restore_window_geometry(QMainWindow& window, const IniFile& file)
         if (stored)
             splitter->setSizes(sizes);
     }
+    return maximized;
 }
 
 } // namespace valmuri

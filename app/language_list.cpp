@@ -68,8 +68,16 @@ bool LanguageList::write_ids(IniFile& options) const
 
 int LanguageList::choose(const IniFile& options, const std::string& previous_file) const
 {
-    int count = static_cast<int>(options.read_section("idiomas").size());
     std::string wanted = upper_ascii(previous_file);
+    int count = static_cast<int>(options.read_section("idiomas").size());
+    if (count == 0) {
+        // options.ini could not take the names (a folder that cannot be
+        // written): the list itself holds the same names in the same order.
+        for (std::size_t i = 0; i < entries_.size(); ++i)
+            if (upper_ascii(entries_[i].file_name) == wanted)
+                return static_cast<int>(i);
+        return default_index_;
+    }
     for (int i = 0; i < count; ++i)
         if (upper_ascii(options.read_string("idiomas", id_key(i))) == wanted)
             return i;
@@ -79,6 +87,9 @@ int LanguageList::choose(const IniFile& options, const std::string& previous_fil
 std::optional<fs::path> LanguageList::file_for_index(const IniFile& options, int index) const
 {
     std::string name = options.read_string("idiomas", id_key(index));
+    if (name.empty() && !options.section_exists("idiomas") && index >= 0
+        && index < static_cast<int>(entries_.size()))
+        return entries_[std::size_t(index)].path; // options.ini could not be written
     if (name.empty())
         return std::nullopt;
     // The name comes from options.ini: never let it lead out of the folder.

@@ -38,6 +38,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     // The window's title and the first status panel carry the program title.
     setWindowTitle(QString::fromUtf8(kProgramTitle));
     status_panels_[0]->setText(QString::fromUtf8(kProgramTitle));
+    load_drag_cursor();
 
     // Settings: the previous language is remembered before the section that
     // names the language files is erased and rebuilt.
@@ -45,9 +46,11 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     std::string previous_language = take_previous_language(options);
     read_settings();
     set_grid_lines(settings_.grade_lines);
-    if (settings_.save_form)
-        restore_geometry();
+    bool maximized = settings_.save_form && restore_geometry();
+    // Always centred, also after a restore: only size and maximized state survive.
     centre_on_screen();
+    if (maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
     reset_project_options();
 
     build_language_menu();
@@ -64,6 +67,19 @@ MainWindow::~MainWindow() = default;
 QString MainWindow::text(int n) const
 {
     return QString::fromStdString(texts_[n]);
+}
+
+void MainWindow::load_drag_cursor()
+{
+    // The cursor picture is stored inside the program and extracted to the
+    // temporary folder; without the file the default cursor stays in use.
+    std::filesystem::path file = ProgramPaths::temp_folder() / "drag_mouse.cur";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return;
+    QPixmap picture(QString::fromStdString(file.string()));
+    if (!picture.isNull())
+        drag_cursor_ = QCursor(picture, 0, 0);
 }
 
 void MainWindow::read_settings()
@@ -110,10 +126,10 @@ void MainWindow::save_geometry()
         qWarning("%s", geometry.last_error().c_str());
 }
 
-void MainWindow::restore_geometry()
+bool MainWindow::restore_geometry()
 {
     IniFile geometry(paths_.geometry_file());
-    restore_window_geometry(*this, geometry);
+    return restore_window_geometry(*this, geometry);
 }
 
 void MainWindow::centre_on_screen()

@@ -11,12 +11,14 @@
 #include "app/translation_table.h"
 #include "engine/burner.h"
 
+#include <QCursor>
 #include <QHash>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -103,7 +105,8 @@ public:
 
     void show_empty_capacity();
     void save_geometry();
-    void restore_geometry();
+    // Restores the stored geometry; true when the window was maximized.
+    bool restore_geometry();
     void centre_on_screen();
 
     void open_options_dialog();
@@ -124,6 +127,7 @@ private:
     void set_caption(const QString& object_name, int n);
     void apply_captions();
     void read_settings();
+    void load_drag_cursor();
     void show_language_notice_once();
 
     ProgramPaths paths_;
@@ -136,6 +140,8 @@ private:
     QString startup_project_;
     bool shown_before_ = false;
     bool drag_mode_ = false;
+    // Cursor number 1: shown over the track list in drag-reorder mode.
+    std::optional<QCursor> drag_cursor_;
     bool missing_language_noticed_ = false;
 
     struct Command {

@@ -53,6 +53,7 @@ void MainWindow::build_toolbar()
         button->setIcon(b.icon);
         button->setText(QString::fromUtf8(b.caption));
         button->setAutoRaise(true);
+        button->setIconSize(QSize(22, 22));
         button->setMinimumSize(63, 44);
         button->setFocusPolicy(Qt::NoFocus);
         toolbar_->addWidget(button);

@@ -169,6 +169,10 @@ void MainWindow::build_menus()
         drag_mode->setText(text(drag_mode_ ? 18 : 17));
         track_list_->setSelectionMode(drag_mode_ ? QAbstractItemView::SingleSelection
                                                  : QAbstractItemView::ExtendedSelection);
+        if (drag_mode_ && drag_cursor_)
+            track_list_->viewport()->setCursor(*drag_cursor_);
+        else
+            track_list_->viewport()->unsetCursor();
     });
     menu_item(edicoes, "LimparListadeMsica1", "act_limpar");
     edicoes->addSeparator();

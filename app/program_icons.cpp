@@ -81,6 +81,17 @@ QIcon list_icon()
     return QIcon(pixmap);
 }
 
+// Style and theme pictures come in whatever sizes they have; toolbar
+// buttons line up only when every picture fills the same square.
+QIcon filled(const QIcon& icon)
+{
+    QPixmap pixmap = canvas(32);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRect(0, 0, 32, 32), icon.pixmap(QSize(32, 32)));
+    return QIcon(pixmap);
+}
+
 QIcon help_icon()
 {
     QPixmap pixmap = canvas(32);
@@ -123,11 +134,11 @@ QIcon toolbar_icon(ToolbarPicture picture)
     QStyle* style = QApplication::style();
     switch (picture) {
     case ToolbarPicture::New:
-        return QIcon::fromTheme("document-new", style->standardIcon(QStyle::SP_FileIcon));
+        return filled(QIcon::fromTheme("document-new", style->standardIcon(QStyle::SP_FileIcon)));
     case ToolbarPicture::Save:
-        return QIcon::fromTheme("document-save", style->standardIcon(QStyle::SP_DialogSaveButton));
+        return filled(QIcon::fromTheme("document-save", style->standardIcon(QStyle::SP_DialogSaveButton)));
     case ToolbarPicture::Open:
-        return QIcon::fromTheme("document-open", style->standardIcon(QStyle::SP_DirOpenIcon));
+        return filled(QIcon::fromTheme("document-open", style->standardIcon(QStyle::SP_DirOpenIcon)));
     case ToolbarPicture::Add:
         return plus_icon();
     case ToolbarPicture::Burn:
@@ -137,9 +148,9 @@ QIcon toolbar_icon(ToolbarPicture picture)
     case ToolbarPicture::List:
         return list_icon();
     case ToolbarPicture::Up:
-        return style->standardIcon(QStyle::SP_ArrowUp);
+        return filled(style->standardIcon(QStyle::SP_ArrowUp));
     case ToolbarPicture::Down:
-        return style->standardIcon(QStyle::SP_ArrowDown);
+        return filled(style->standardIcon(QStyle::SP_ArrowDown));
     case ToolbarPicture::Help:
         return QIcon::fromTheme("help-contents", help_icon());
     }

@@ -77,8 +77,9 @@ std::string failure_log_line(const SRB_ExecSCSICmd& request, const std::uint8_t*
         line += " ";
     }
     line += " |";
-    if (request.SRB_BufLen != 0 && data != nullptr) {
-        const std::uint32_t shown = std::min<std::uint32_t>(request.SRB_BufLen, 257);
+    const std::uint32_t length = request.SRB_BufLen;
+    if (length != 0 && data != nullptr) {
+        const std::uint32_t shown = std::min<std::uint32_t>(length, 257);
         for (std::uint32_t i = 0; i < shown; ++i) {
             append_hex(line, data[i]);
             line += " ";

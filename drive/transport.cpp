@@ -29,12 +29,10 @@ struct TransportState {
         linux_pass_through_system();
     }
 
-    // At exit a loaded library is freed and the emulation closes its drives.
-    ~TransportState()
-    {
-        SptiEmulation::instance().shutdown();
-        free_aspi_library(library);
-    }
+    // At exit the emulation closes its drives. A loaded library is left to
+    // the dynamic linker, which runs its finalisers at exit: closing it here
+    // could pull its code from under a thread of its own that still runs.
+    ~TransportState() { SptiEmulation::instance().shutdown(); }
 
     std::mutex mutex; // layer changes and the layer name
     std::atomic<bool> loaded{false};

@@ -129,6 +129,20 @@ TEST_F(LanguageListTest, NamesFromOptionsNeverLeaveTheLanguageFolders)
     EXPECT_FALSE(scan().file_for_index(ini, 0).has_value());
 }
 
+TEST_F(LanguageListTest, LanguagesStillLoadWhenOptionsCannotBeWritten)
+{
+    add("PORTUGUES_BR.INI", "Português");
+    add("ENGLISH.INI", "English");
+    IniFile unwritable(folder_.folder() / "no-such-folder" / "options.ini");
+    LanguageList list = scan();
+    EXPECT_FALSE(list.write_ids(unwritable));
+    EXPECT_FALSE(unwritable.last_error().empty());
+    EXPECT_EQ(list.choose(unwritable, "english.ini"), 0);
+    EXPECT_EQ(list.choose(unwritable, "gone.ini"), 1);
+    EXPECT_EQ(list.file_for_index(unwritable, 0), folder_.idiomas() / "ENGLISH.INI");
+    EXPECT_FALSE(list.file_for_index(unwritable, 2).has_value());
+}
+
 TEST(TranslationTable, MissingKeysAreEmptyAndIndexesAreChecked)
 {
     TranslationTable table;

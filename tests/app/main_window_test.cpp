@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTableWidget>
 #include <QThread>
@@ -123,6 +124,55 @@ TEST_F(MainWindowTest, GeometryIsWrittenButNotReadWhenSaveFormIsOff)
     IniFile geometry(folder_.paths().geometry_file());
     EXPECT_EQ(geometry.read_integer("form_principal", "Width", 0), 701);
     EXPECT_FALSE(geometry.read_bool("form_principal", "Maximezed", true));
+}
+
+TEST_F(MainWindowTest, RestoredWindowKeepsSizeAndMaximizedStateButIsCentredAgain)
+{
+    add_both_languages();
+    folder_.write("valmuri-mp3.ini", "[FORM_PRINCIPAL]\nTop=3\nLeft=5\nWidth=640\nHeight=480\nMaximezed=1\n");
+    MainWindow window(folder_.paths());
+    EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
+    window.setWindowState(Qt::WindowNoState); // back to the bounds it restores to
+    EXPECT_EQ(window.size(), QSize(640, 480));
+    // Centred on the screen; the window frame may shift it by its border.
+    QPoint offset = window.geometry().center() - window.screen()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 8) << offset.x() << "," << offset.y();
+}
+
+TEST_F(MainWindowTest, DamagedGeometryFileNeitherOversizesNorBreaksTheWindow)
+{
+    add_both_languages();
+    folder_.write("valmuri-mp3.ini", "[form_principal]\nWidth=100000\nHeight=-5\nTop=x\n[s2]\nWidth=abc\n");
+    MainWindow window(folder_.paths());
+    EXPECT_LE(window.width(), window.screen()->availableGeometry().width());
+    EXPECT_EQ(window.height(), 492);
+}
+
+TEST_F(MainWindowTest, EditPopupAndDragModeTakeTheirTextsFromTheLanguage)
+{
+    add_both_languages();
+    IniFile portuguese = shipped("PORTUGUES_BR.INI");
+    MainWindow window(folder_.paths());
+    const std::pair<const char*, const char*> items[] = {
+        {"undo_edit", "a201"}, {"cut_edit", "a202"}, {"copy_edit", "a203"}, {"paste_edit", "a204"},
+        {"delete_edit", "a205"}, {"select_all", "a21"}, {"subarq1", "a208"}, {"Sair1", "a156"}};
+    for (const auto& [name, key] : items)
+        EXPECT_EQ(window.findChild<QAction*>(name)->text().toStdString(), portuguese.read_string("traducao", key))
+            << name;
+    EXPECT_EQ(window.edit_popup()->objectName(), "PopEdit");
+
+    QAction* drag_mode = window.findChild<QAction*>("ModoSeleoArrastarFaixaDesativado1");
+    EXPECT_EQ(drag_mode->text().toStdString(), portuguese.read_string("traducao", "a17"));
+    EXPECT_EQ(drag_mode->shortcut(), QKeySequence(Qt::Key_F6));
+    drag_mode->trigger();
+    EXPECT_TRUE(drag_mode->isChecked());
+    EXPECT_EQ(drag_mode->text().toStdString(), portuguese.read_string("traducao", "a18"));
+    EXPECT_EQ(window.track_list()->selectionMode(), QAbstractItemView::SingleSelection);
+    window.language_clicked(0); // re-captioning keeps the mode's text
+    EXPECT_EQ(drag_mode->text().toStdString(), shipped("ENGLISH.INI").read_string("traducao", "a18"));
+    drag_mode->trigger();
+    EXPECT_FALSE(drag_mode->isChecked());
+    EXPECT_EQ(window.track_list()->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(MainWindowTest, WithoutLanguageFilesTheBuiltInTextsAreUsedAndTheUserToldOnce)

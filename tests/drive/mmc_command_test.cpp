@@ -1,4 +1,5 @@
 #include "drive/mmc_command.h"
+#include "platform/endian.h"
 
 #include <gtest/gtest.h>
 
@@ -95,9 +96,11 @@ TEST(MmcCommand, FillRequestZeroesTheBlockAndStoresTheBuffer)
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&request);
     EXPECT_EQ(request.SRB_Flags, 0x48);
     EXPECT_EQ(request.SRB_CDBLen, 10);
-    EXPECT_EQ(request.SRB_BufLen, 56u);
-    EXPECT_EQ(request.SRB_BufPointer64, reinterpret_cast<std::uintptr_t>(buffer));
-    EXPECT_EQ(request.SRB_BufPointer, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(buffer)));
+    // Packed fields are read through the byte helpers, never by reference.
+    const auto address = reinterpret_cast<std::uintptr_t>(buffer);
+    EXPECT_EQ(get_le32(bytes + 12), 56u);
+    EXPECT_EQ(get_le64(bytes + 28), address);
+    EXPECT_EQ(get_le32(bytes + 16), static_cast<std::uint32_t>(address));
     EXPECT_EQ(request.CDBByte[0], 0x51);
     EXPECT_EQ(request.CDBByte[8], 56);
     // Everything the command does not name stays zero, down to the sense area.

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,6 +153,30 @@ TEST_F(IniFileTest, FailedWriteIsReportedAndKeepsTheFile)
     EXPECT_EQ(content(), "[Options]\nOpenCD=1\n");
     EXPECT_TRUE(ini.read_bool("Options", "OpenCD", false)); // the change is not pretended
     EXPECT_FALSE(ini.erase_section("Options"));
+}
+
+TEST_F(IniFileTest, WriteOnAFullDiskKeepsTheOldFileWhole)
+{
+    put("[Options]\nOpenCD=1\n");
+    // A file size limit makes the write fail as a full disk would, also for root.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 32;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    IniFile ini(path_);
+    bool written = ini.write_string("Options", "Comment", std::string(200, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(ini.last_error().empty());
+    EXPECT_EQ(content(), "[Options]\nOpenCD=1\n");
+    EXPECT_EQ(ini.read_string("Options", "Comment", "none"), "none");
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_))
+        ++entries;
+    EXPECT_EQ(entries, 1);
 }
 
 TEST_F(IniFileTest, WriteIntoMissingFolderFails)
