@@ -82,9 +82,10 @@ void DiscTree::ResetFileTree(int max_files, int max_dirs)
     iso_order_.clear();
     joliet_order_.clear();
     dir_by_path_.clear();
-    // The root always needs its slot.
+    // The root always needs its slot, and path tables number directories
+    // with 16 bits.
     max_files_ = std::max(max_files, 0);
-    max_dirs_ = std::max(max_dirs, 1);
+    max_dirs_ = std::clamp(max_dirs, 1, 65535);
     dirs_.reserve(static_cast<std::size_t>(std::min(max_dirs_, 1 << 16)));
     TDEntry* root = NewDirRecord();
     root->Parent = root;
