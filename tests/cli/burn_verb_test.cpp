@@ -189,6 +189,18 @@ TEST_F(BurnVerbTest, SecondSessionKeepsTheFirstSessionsFiles)
     EXPECT_GT(std::stoul(listing.output.substr(bracket + 1)), std::stoul(start));
 }
 
+TEST_F(BurnVerbTest, DvdPlusRwGrowsItsVolumeInPlace)
+{
+    recorder("dvd+rw");
+    ASSERT_EQ(cli("burn", files({sources_[0], sources_[1]})).status, 0);
+    const fs::path later = source("later.mp3", 300000);
+    const CliRun second = cli("burn", "--append" + files({later}));
+    ASSERT_EQ(second.status, 0) << second.output;
+    // The new descriptors were copied to the start of the disc: readers that
+    // know nothing of sessions see every file.
+    expect_readable(folder_ / "disc.iso", {sources_[0], sources_[1], later});
+}
+
 TEST_F(BurnVerbTest, TestWriteLeavesTheDiscBlank)
 {
     recorder("cd-r");
