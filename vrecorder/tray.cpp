@@ -109,8 +109,6 @@ void Recorder::close_tray()
 
 Sense Recorder::ensure_medium()
 {
-    if (tray_open_ && config_.auto_load)
-        close_tray();
     if (tray_open_)
         return sense::medium_not_present_tray_open;
     if (!disc_)
