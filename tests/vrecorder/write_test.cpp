@@ -69,6 +69,16 @@ TEST_F(WriteTest, ReadBackGivesTheDataAndTheImageHoldsItAtItsSector)
     EXPECT_EQ(file.get(), 0x22);
 }
 
+TEST_F(WriteTest, AnImageThatCannotBeWrittenIsAWriteErrorNotASuccess)
+{
+    fs::create_directories(folder() / "taken");
+    configure("[r]\nmedium=cd-r\nimage=taken\n"); // a folder where the image should be
+    Reply reply = write(0, 1);
+    EXPECT_EQ(reply.key(), 0x3);
+    EXPECT_EQ(reply.asc(), 0x0C);
+    EXPECT_EQ(nwa(track_information(1)), 0u) << "nothing counts as recorded";
+}
+
 TEST_F(WriteTest, TestWriteRecordsNothing)
 {
     configure("[r]\nmedium=cd-r\nimage=disc.iso\n");
