@@ -76,7 +76,7 @@ int run_drives(const std::vector<std::string>& arguments)
     if (!options.drive.empty())
         return fail("drives takes no --drive");
     if (!args.empty())
-        return fail("unexpected argument '" + args[0] + "'");
+        return fail(args[0].starts_with("-") ? "unknown option " + args[0] : "unexpected argument '" + args[0] + "'");
 
     TSCSIDevice device;
     if (!load_drives(device, options, error))

@@ -63,7 +63,14 @@ int run_erase(const std::vector<std::string>& arguments)
     device.SetCloseHandleAfterCommand(true);
 
     const auto release = [&device] { device.UnloadASPI(); };
-    if (!device.TestUnitReady(5000)) {
+    Clock& clock = default_clock();
+    // A freshly loaded disc may first report a unit attention or "becoming ready".
+    bool ready = device.TestUnitReady(5000);
+    for (int attempt = 0; attempt < 3 && !ready; ++attempt) {
+        clock.sleep_ms(1000);
+        ready = device.TestUnitReady(5000);
+    }
+    if (!ready) {
         const std::string reason = device.LastErrorText();
         release();
         return fail("no disc in the drive, or it is not ready" + (reason.empty() ? "" : " (" + reason + ")"));
@@ -85,7 +92,6 @@ int run_erase(const std::vector<std::string>& arguments)
         done = true;
         with_error = failed;
     };
-    Clock& clock = default_clock();
     const std::uint64_t start = clock.now_ms();
     if (!device.EraseDisc(erase.full ? kBlankFull : kBlankQuick)) {
         const std::string reason = device.LastErrorText();

@@ -27,7 +27,8 @@ std::optional<SearchRecord> find_source_file(const std::string& path)
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     SearchRecord rec;
-    rec.Name = std::filesystem::path(path).filename().string();
+    const auto slash = path.rfind('/');
+    rec.Name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (rec.Name.empty())
         return std::nullopt;
     rec.Size = st.st_size;
@@ -82,9 +83,10 @@ void DiscTree::ResetFileTree(int max_files, int max_dirs)
     iso_order_.clear();
     joliet_order_.clear();
     dir_by_path_.clear();
-    // The root always needs its slot.
+    // The root always needs its slot, and path tables number directories
+    // with 16 bits.
     max_files_ = std::max(max_files, 0);
-    max_dirs_ = std::max(max_dirs, 1);
+    max_dirs_ = std::clamp(max_dirs, 1, 65535);
     dirs_.reserve(static_cast<std::size_t>(std::min(max_dirs_, 1 << 16)));
     TDEntry* root = NewDirRecord();
     root->Parent = root;

@@ -15,6 +15,11 @@ bool DeviceWriterDrive::read_buffer_capacity(std::uint32_t& size, std::uint32_t&
     return ok;
 }
 
+void DeviceWriterDrive::show_buffer(std::uint32_t size, std::uint32_t free)
+{
+    device_.SetBufferFigures(size, free);
+}
+
 std::uint8_t DeviceWriterDrive::read_disc_type()
 {
     return device_.GetDiscType();

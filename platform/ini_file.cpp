@@ -108,12 +108,15 @@ void IniFile::refresh() const
     bool present = ::stat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     std::filesystem::file_time_type time{};
     std::uintmax_t size = 0;
+    std::uintmax_t inode = 0;
     if (present) {
         std::error_code ec;
         time = std::filesystem::last_write_time(path_, ec);
         size = static_cast<std::uintmax_t>(info.st_size);
+        inode = static_cast<std::uintmax_t>(info.st_ino);
     }
-    if (loaded_ && present == loaded_existed_ && time == loaded_time_ && size == loaded_size_)
+    if (loaded_ && present == loaded_existed_ && time == loaded_time_ && size == loaded_size_
+        && inode == loaded_inode_)
         return;
     std::string content;
     if (present) {
@@ -127,6 +130,7 @@ void IniFile::refresh() const
     loaded_existed_ = present;
     loaded_time_ = time;
     loaded_size_ = size;
+    loaded_inode_ = inode;
 }
 
 void IniFile::parse(const std::string& content) const
@@ -457,6 +461,7 @@ bool IniFile::store()
         loaded_existed_ = true;
         loaded_time_ = std::filesystem::last_write_time(path_, ec);
         loaded_size_ = static_cast<std::uintmax_t>(info.st_size);
+        loaded_inode_ = static_cast<std::uintmax_t>(info.st_ino);
     } else {
         loaded_ = false;
     }

@@ -103,6 +103,7 @@ private:
     mutable bool loaded_ = false;
     mutable std::filesystem::file_time_type loaded_time_{};
     mutable std::uintmax_t loaded_size_ = 0;
+    mutable std::uintmax_t loaded_inode_ = 0; // every store renames a new file in
     mutable bool loaded_existed_ = false;
 };
 

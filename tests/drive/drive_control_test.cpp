@@ -110,7 +110,10 @@ TEST_F(SimDriveTest, FreeBlocksOfBlankAppendableAndClosedCds)
     sim.profile = 0x09;
     sim.set_disc(0, 1, 1, false);
     sim.set_track(1, 0, 0, 359846, 359846);
+    TSCSIDevice::SetCurrentDiscType(dtDVDR); // left from an earlier disc
     EXPECT_EQ(device.GetDiscFreeBlocks(), 359846u);
+    // The page sent is the one for the disc now in the drive, track at once.
+    EXPECT_EQ(sim.payload_of_last(0x55)[8 + 2] & 0x0F, 1);
     EXPECT_EQ(sim.sent(0x52).back(), (Bytes{0x52, 1, 0, 0, 0, 1, 0, 0, 40, 0}));
 
     sim.set_disc(1, 2, 3, false, 0);

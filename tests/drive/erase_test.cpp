@@ -121,6 +121,17 @@ TEST_F(EraseTest, DvdPlusRwIsFormattedThenOverwritten)
     EXPECT_EQ(sim.count(0xA1), 0);
 }
 
+TEST_F(EraseTest, DvdPlusRwThatStaysBusyStillEnds)
+{
+    sim.profile = 0x1A;
+    sim.blank_polls = 1000000; // the drive never finishes formatting
+    ASSERT_TRUE(device.EraseDisc(kBlankQuick));
+    wait_for_event();
+    EXPECT_FALSE(events[0]);
+    EXPECT_GT(sim.count(0x51), 300); // it waited out the estimate of 600 at 2 per poll
+    EXPECT_LT(sim.count(0x51), 400);
+}
+
 TEST_F(EraseTest, DvdRamIsFormattedOrItsStartOverwritten)
 {
     sim.profile = 0x12;

@@ -139,6 +139,9 @@ TEST_F(IniFileTest, SeesChangesMadeThroughAnotherObject)
     ASSERT_TRUE(first.write_integer("Options", "OpenCD", 0));
     EXPECT_EQ(second.read_integer("Options", "Buffer", -1), 123);
     EXPECT_EQ(second.read_integer("Options", "OpenCD", -1), 0);
+    // Same size, written at once: still seen.
+    ASSERT_TRUE(second.write_integer("Options", "Buffer", 456));
+    EXPECT_EQ(first.read_integer("Options", "Buffer", -1), 456);
 }
 
 TEST_F(IniFileTest, FailedWriteIsReportedAndKeepsTheFile)
