@@ -6,6 +6,8 @@
 #include "cli/verb.h"
 #include "drive/disc_information.h"
 #include "engine/burner.h"
+#include "engine/device_disc_queries.h"
+#include "engine/writer_plan.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 #include "platform/number_format.h"
@@ -135,7 +137,8 @@ int run_burn(const std::vector<std::string>& arguments)
         release();
         return fail("the disc in the drive (" + disc_type_name(disc_type) + ") cannot be written");
     }
-    if (burner.GetDiscStatus() == kDiscComplete && disc_type != dtDVDRAM && disc_type != dtDVDPlusRW) {
+    // Media written in place take a new session whatever their status says.
+    if (burner.GetDiscStatus() == kDiscComplete && !writes_in_place(disc_type)) {
         release();
         return fail("the disc in the drive is closed: no further session can be written");
     }
@@ -163,7 +166,11 @@ int run_burn(const std::vector<std::string>& arguments)
             return fail("cannot put " + file + " on the disc (missing, not a regular file, or a duplicate name)");
         }
     }
-    burner.BuildLayout(true);
+    // The layout asks the disc for its type (and, with --append, its last
+    // session), as the burn will.
+    DeviceDiscQueries queries(burner);
+    burner.SetDiscQueries(&queries);
+    burner.BuildLayout(false);
     const std::int64_t needed = burner.ImageSize();
     const std::uint32_t room = burner.GetDiscFreeBlocks();
     if (needed > room) {
@@ -201,6 +208,8 @@ int run_burn(const std::vector<std::string>& arguments)
     }
     bar.finish();
     std::signal(SIGINT, previous);
+    if (options.debug)
+        std::cerr << "writer waited for the read-ahead cache " << burner.WriterStalls() << " times\n";
 
     if (!result.empty()) {
         release();

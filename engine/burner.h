@@ -153,6 +153,8 @@ public:
     int CacheFillPercent() const;
     // From the writer's start to its end.
     bool BurnInProgress() const;
+    // Times the writer of the last burn found the read-ahead cache empty.
+    std::int64_t WriterStalls() const;
     // The Error of the last OnWriteDone.
     const std::string& LastWriteResult() const { return last_write_result_; }
     void SetLastWriteResult(const std::string& result) { last_write_result_ = result; }

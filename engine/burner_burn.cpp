@@ -70,8 +70,10 @@ bool TVordaCDBurner::BurnCD()
     // An Abort from now on counts, even before the writer starts.
     run.state.abort = false;
 
-    const std::uint32_t block_size = block_size_for_disc_type(CurrentDiscTypeCode());
-    const std::uint8_t disc_type = CurrentDiscTypeCode();
+    // The disc type as the last layout (or else the last drive query) found it.
+    const std::uint8_t disc_type
+        = CurrentDiscTypeCode() != dtUnknown ? CurrentDiscTypeCode() : TSCSIDevice::CurrentDiscType();
+    const std::uint32_t block_size = block_size_for_disc_type(disc_type);
     if (disc_type == dtDVDRWRestricted || disc_type == dtDVDRWSequential)
         format_dvd_rw(*this, disc_type);
 
@@ -130,6 +132,11 @@ int TVordaCDBurner::CacheFillPercent() const
     if (!burn_ || !burn_->state.in_progress)
         return 0;
     return burn_->state.cache_fill_percent();
+}
+
+std::int64_t TVordaCDBurner::WriterStalls() const
+{
+    return burn_ ? burn_->state.writer_stalls.load() : 0;
 }
 
 bool TVordaCDBurner::BurnInProgress() const

@@ -11,7 +11,9 @@ namespace valmuri {
 
 std::uint8_t DeviceDiscQueries::ReadDiscType()
 {
-    return burner_.GetDiscType();
+    const std::uint8_t type = burner_.GetDiscType();
+    TSCSIDevice::SetCurrentDiscType(type);
+    return type;
 }
 
 std::optional<std::uint32_t> DeviceDiscQueries::FindStartSector()

@@ -22,7 +22,9 @@ void DeviceWriterDrive::show_buffer(std::uint32_t size, std::uint32_t free)
 
 std::uint8_t DeviceWriterDrive::read_disc_type()
 {
-    return device_.GetDiscType();
+    const std::uint8_t type = device_.GetDiscType();
+    TSCSIDevice::SetCurrentDiscType(type);
+    return type;
 }
 
 bool DeviceWriterDrive::load()

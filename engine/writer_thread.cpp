@@ -67,6 +67,7 @@ void TThWrite::Execute()
     writer.run();
 
     const std::string result = cache.StatusText();
+    state_.writer_stalls = cache.WriterStalls();
     state_.in_progress = false;
     state_.release_cache();
     drive.close_handle_after_command();

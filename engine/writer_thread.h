@@ -21,6 +21,8 @@ class BurnState {
 public:
     std::atomic<bool> abort{false};
     std::atomic<bool> in_progress{false};
+    // Times the writer found the cache empty, kept when the cache is freed.
+    std::atomic<std::int64_t> writer_stalls{0};
 
     void set_cache(std::unique_ptr<TCacheThread> cache);
     TCacheThread* cache() const;
