@@ -27,7 +27,8 @@ std::optional<SearchRecord> find_source_file(const std::string& path)
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     SearchRecord rec;
-    rec.Name = std::filesystem::path(path).filename().string();
+    const auto slash = path.rfind('/');
+    rec.Name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (rec.Name.empty())
         return std::nullopt;
     rec.Size = st.st_size;

@@ -15,9 +15,16 @@ bool DeviceWriterDrive::read_buffer_capacity(std::uint32_t& size, std::uint32_t&
     return ok;
 }
 
+void DeviceWriterDrive::show_buffer(std::uint32_t size, std::uint32_t free)
+{
+    device_.SetBufferFigures(size, free);
+}
+
 std::uint8_t DeviceWriterDrive::read_disc_type()
 {
-    return device_.GetDiscType();
+    const std::uint8_t type = device_.GetDiscType();
+    TSCSIDevice::SetCurrentDiscType(type);
+    return type;
 }
 
 bool DeviceWriterDrive::load()
@@ -37,6 +44,9 @@ bool DeviceWriterDrive::set_cd_speed(std::uint16_t read_speed, std::uint16_t wri
 
 bool DeviceWriterDrive::wait_for_ready(int budget_ms, int interval_ms)
 {
+    // A drive that answers ready at once is not waited for.
+    if (device_.TestUnitReady(5000))
+        return true;
     return device_.WaitForReady(budget_ms, interval_ms);
 }
 
