@@ -49,7 +49,9 @@ bool take_drive_options(std::vector<std::string>& args, DriveOptions& options, s
                 return true;
             }
             target = arg.substr(name.size() + 1);
-            return true;
+            if (target.empty())
+                error = name + " needs a value";
+            return !target.empty();
         };
         if (arg == "--drive" || arg.rfind("--drive=", 0) == 0) {
             if (!value_of("--drive", options.drive))

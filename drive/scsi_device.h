@@ -186,6 +186,13 @@ public:
     bool CloseTrackSessionRaw(bool immediate, std::uint8_t function, std::uint8_t track);
     // Fills DeviceBufferSize and DeviceFreeBufferSize (0 free on failure).
     bool ReadBufferCapacity();
+    // The buffer figures as the writer shows them: lowered while a DVD
+    // closes, cleared at the end of a burn.
+    void SetBufferFigures(std::uint32_t size, std::uint32_t free)
+    {
+        device_buffer_size_ = size;
+        device_free_buffer_size_ = free;
+    }
     // Starts blanking with IMMED; also succeeds on a request still pending.
     bool Blank(std::uint8_t blanking_type);
     bool SetStreaming(const void* descriptor, std::uint16_t length);

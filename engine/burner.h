@@ -18,10 +18,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace valmuri {
+
+struct BurnRun;
 
 class TVordaCDBurner : public TSCSIDevice {
 public:
@@ -137,6 +140,27 @@ public:
     // Progress of the current burn, read by the user interface's timer.
     std::int64_t BytesWritten() const { return bytes_written_.load(); }
 
+    // ---- Burn (burner_burn.cpp) --------------------------------------------
+    // Lays the tree out against the disc in the drive, builds the header and
+    // starts the cache thread; once its queue is full the writer thread
+    // starts and the result is true. A cache failure before that raises
+    // OnWriteDone with its text on this thread and gives false. Otherwise
+    // OnWriteDone arrives on the main thread through the dispatcher.
+    bool BurnCD();
+    // The writer stops before its next block with "OPERATION ABORTED BY USER".
+    void Abort();
+    // Round(bytes held in the cache / CacheSize × 100) while a burn runs, else 0.
+    int CacheFillPercent() const;
+    // From the writer's start to its end.
+    bool BurnInProgress() const;
+    // Times the writer of the last burn found the read-ahead cache empty.
+    std::int64_t WriterStalls() const;
+    // The Error of the last OnWriteDone.
+    const std::string& LastWriteResult() const { return last_write_result_; }
+    void SetLastWriteResult(const std::string& result) { last_write_result_ = result; }
+    // The source being read when the cache failed before the writer started.
+    const std::string& FailedFile() const { return failed_file_; }
+
     TAddFileEvent OnAddFile;
     TAddDirEvent OnAddDir; // declared for callers; the engine never raises it
     TWriteDoneEvent OnWriteDone;
@@ -179,6 +203,14 @@ private:
     bool bootable_ = false;
     std::string boot_image_;
     std::uint16_t import_session_ = 0;
+
+    std::string last_write_result_;
+    std::string failed_file_;
+    // The current burn: aborted and waited for first when the burner goes.
+    struct BurnRunDeleter {
+        void operator()(BurnRun* run) const;
+    };
+    std::unique_ptr<BurnRun, BurnRunDeleter> burn_;
 };
 
 } // namespace valmuri

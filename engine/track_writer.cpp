@@ -34,7 +34,7 @@ std::tm local_time_now()
 } // namespace
 
 TrackWriter::TrackWriter(WriterDrive& drive, TCacheThread& cache, Clock& clock, const std::atomic<bool>& abort,
-                         WriterProgress& progress, WriterSettings settings)
+                         WriterProgress progress, WriterSettings settings)
     : drive_(drive), cache_(cache), clock_(clock), abort_(abort), progress_(progress), settings_(std::move(settings)),
       buffer_(kWriteBufferBytes)
 {
@@ -56,8 +56,8 @@ void TrackWriter::refresh_buffer()
     std::uint32_t size = 0;
     std::uint32_t free = 0;
     if (drive_.read_buffer_capacity(size, free)) {
-        progress_.buffer_size = size;
-        progress_.free_buffer_size = free_buffer_bytes(size, free);
+        buffer_size_ = size;
+        drive_.show_buffer(size, free_buffer_bytes(size, free));
     }
 }
 
@@ -180,19 +180,18 @@ void TrackWriter::finish_track()
     if (disc_type_ == dtDVDR || disc_type_ == dtDVDRWRestricted || disc_type_ == dtDVDRWSequential) {
         drive_.synchronize_cache(1800000, true);
         // Let the display show the buffer draining while the drive works.
-        const std::uint32_t size = progress_.buffer_size;
+        const std::uint32_t size = buffer_size_;
         std::uint32_t free = size;
-        progress_.free_buffer_size = free;
+        drive_.show_buffer(size, free);
         for (int polls = 0; polls < kDvdFinishPolls && !drive_.read_disc_information(); ++polls) {
             free -= std::min(free, size / 960);
-            progress_.free_buffer_size = free;
+            drive_.show_buffer(size, free);
             clock_.sleep_ms(1000);
         }
     } else if (!drive_.synchronize_cache(120000, false)) {
         drive_.synchronize_cache(120000, true);
     }
-    progress_.buffer_size = 0;
-    progress_.free_buffer_size = 0;
+    drive_.show_buffer(0, 0);
 }
 
 void TrackWriter::close_track()
@@ -269,8 +268,8 @@ std::string TrackWriter::run()
             std::uint32_t free = 0;
             queried = drive_.read_buffer_capacity(size, free);
             if (queried) {
-                progress_.buffer_size = size;
-                progress_.free_buffer_size = free_buffer_bytes(size, free);
+                buffer_size_ = size;
+                drive_.show_buffer(size, free_buffer_bytes(size, free));
             }
         }
         countdown.next(queried);

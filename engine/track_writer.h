@@ -40,17 +40,16 @@ struct WriterSettings {
     NumberFormat number_format;
 };
 
-// Values the user interface reads while the writer runs.
+// The byte count the user interface reads while the writer runs; it lives in
+// the burner component. The drive buffer figures go through the drive.
 struct WriterProgress {
-    std::atomic<std::int64_t> bytes_written{0};
-    std::atomic<std::uint32_t> buffer_size{0};
-    std::atomic<std::uint32_t> free_buffer_size{0};
+    std::atomic<std::int64_t>& bytes_written;
 };
 
 class TrackWriter {
 public:
     TrackWriter(WriterDrive& drive, TCacheThread& cache, Clock& clock, const std::atomic<bool>& abort,
-                WriterProgress& progress, WriterSettings settings);
+                WriterProgress progress, WriterSettings settings);
 
     // Runs the whole burn; returns the error text, empty on success.
     std::string run();
@@ -85,11 +84,12 @@ private:
     TCacheThread& cache_;
     Clock& clock_;
     const std::atomic<bool>& abort_;
-    WriterProgress& progress_;
+    WriterProgress progress_;
     WriterSettings settings_;
 
     std::uint8_t disc_type_ = 0;
     bool buffer_readable_ = false;
+    std::uint32_t buffer_size_ = 0;
     std::uint16_t start_speed_ = 0;
     std::uint8_t track_ = 1;
     std::int64_t sectors_written_ = 0;

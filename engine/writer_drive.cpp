@@ -15,9 +15,16 @@ bool DeviceWriterDrive::read_buffer_capacity(std::uint32_t& size, std::uint32_t&
     return ok;
 }
 
+void DeviceWriterDrive::show_buffer(std::uint32_t size, std::uint32_t free)
+{
+    device_.SetBufferFigures(size, free);
+}
+
 std::uint8_t DeviceWriterDrive::read_disc_type()
 {
-    return device_.GetDiscType();
+    const std::uint8_t type = device_.GetDiscType();
+    TSCSIDevice::SetCurrentDiscType(type);
+    return type;
 }
 
 bool DeviceWriterDrive::load()

@@ -17,6 +17,8 @@ public:
     virtual ~WriterDrive() = default;
 
     virtual bool read_buffer_capacity(std::uint32_t& size, std::uint32_t& free) = 0;
+    // Sets the buffer figures the user interface shows.
+    virtual void show_buffer(std::uint32_t size, std::uint32_t free) = 0;
     // Reads the disc type and records it as the current one.
     virtual std::uint8_t read_disc_type() = 0;
     virtual bool load() = 0;
@@ -61,6 +63,7 @@ public:
     explicit DeviceWriterDrive(TSCSIDevice& device) : device_(device) {}
 
     bool read_buffer_capacity(std::uint32_t& size, std::uint32_t& free) override;
+    void show_buffer(std::uint32_t size, std::uint32_t free) override;
     std::uint8_t read_disc_type() override;
     bool load() override;
     bool rezero() override;

@@ -25,8 +25,10 @@ void VirtualClock::sleep_ms(std::uint64_t ms)
 
 Clock& default_clock()
 {
-    static SystemClock clock;
-    return clock;
+    // Never destroyed: static objects built after its first use (a loaded
+    // library's recorders, say) may still read the time while the process exits.
+    static SystemClock* clock = new SystemClock;
+    return *clock;
 }
 
 } // namespace valmuri

@@ -29,9 +29,12 @@ TEST(DriveOption, OptionsAreTakenOutOfTheArguments)
     ASSERT_TRUE(cli::take_drive_options(equals, options, error));
     EXPECT_EQ(options.drive, "/dev/sr0");
 
-    std::vector<std::string> missing{"--drive"};
-    EXPECT_FALSE(cli::take_drive_options(missing, options, error));
-    EXPECT_EQ(error, "--drive needs a value");
+    for (const char* incomplete : {"--drive", "--drive=", "--library"}) {
+        std::vector<std::string> missing{incomplete};
+        error.clear();
+        EXPECT_FALSE(cli::take_drive_options(missing, options, error)) << incomplete;
+        EXPECT_NE(error.find("needs a value"), std::string::npos) << incomplete;
+    }
 }
 
 TEST(DriveOption, DriveByNumberOrPath)

@@ -5,6 +5,7 @@
 #include "engine/writer_drive.h"
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -33,6 +34,7 @@ public:
     std::function<const Failure*(std::uint8_t function, std::uint8_t track)> on_close;
     std::function<bool()> on_read_disc_information;
 
+    std::atomic<std::uint32_t> shown_size{0}, shown_free{0};
     std::vector<std::string> log;
     struct Write {
         std::uint32_t lba;
@@ -59,6 +61,12 @@ public:
         size = buffer_size;
         free = buffer_free;
         return true;
+    }
+    void show_buffer(std::uint32_t size, std::uint32_t free) override
+    {
+        shown_size = size;
+        shown_free = free;
+        add("SHOW " + std::to_string(size) + " " + std::to_string(free));
     }
     std::uint8_t read_disc_type() override { return add("TYPE"), disc_type; }
     bool load() override { return add("LOAD"), succeed(true); }

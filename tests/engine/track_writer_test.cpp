@@ -32,7 +32,8 @@ struct WriterRun {
     FakeWriterDrive drive;
     VirtualClock clock;
     std::atomic<bool> abort{false};
-    WriterProgress progress;
+    std::atomic<std::int64_t> bytes_written{0};
+    WriterProgress progress{bytes_written};
     WriterSettings settings;
     std::unique_ptr<TCacheThread> cache;
     int finalizing = 0;
@@ -87,7 +88,7 @@ TEST(TrackWriter, OneByteCdImageIsWrittenInTwelveBlocksAndClosed)
     EXPECT_EQ(run.drive.lines_starting("CLOSE"), (std::vector<std::string>{"CLOSE 2 0 1"}));
     EXPECT_EQ(run.drive.log.back(), "TUR 5000");
     EXPECT_TRUE(run.drive.has("SPEED 7056 2"));
-    EXPECT_EQ(run.progress.buffer_size, 0u);
+    EXPECT_EQ(run.drive.shown_size, 0u);
 }
 
 TEST(TrackWriter, DvdImageGoesOutInWhole32SectorBlocks)
@@ -181,6 +182,30 @@ TEST(TrackWriter, BufferIsQueriedEveryFifthBlockFromTheSixth)
         }
     }
     EXPECT_EQ(queried_before_write, (std::vector<int>{6, 11}));
+    EXPECT_TRUE(run.drive.has("SHOW 2097152 123456"));
+    EXPECT_EQ(run.drive.lines_starting("SHOW").back(), "SHOW 0 0");
+}
+
+TEST(TrackWriter, FreeBufferReportedAsAllOnesIsTheWholeBuffer)
+{
+    WriterRun run(2, 27 * 7, false);
+    run.run();
+    EXPECT_TRUE(run.drive.has("SHOW 2097152 2097152"));
+}
+
+TEST(TrackWriter, DvdRClosingLowersTheShownFreeBufferUntilTheDriveAnswers)
+{
+    WriterRun run(5, 64, false);
+    int polls = 0;
+    run.drive.on_read_disc_information = [&] { return ++polls > 3; };
+    run.run();
+    EXPECT_EQ(run.result, "");
+    const std::uint32_t size = 2097152;
+    const std::uint32_t step = size / 960;
+    const auto shown = run.drive.lines_starting("SHOW");
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "SHOW 2097152 " + std::to_string(size - 3 * step)), shown.end());
+    EXPECT_EQ(shown.back(), "SHOW 0 0");
+    EXPECT_EQ(run.clock.slept_ms(), 3000u);
 }
 
 TEST(TrackWriter, AbortStopsBeforeTheNextWriteFlushesAndLeavesTheTrackOpen)

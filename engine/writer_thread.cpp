@@ -1,0 +1,82 @@
+#include "engine/writer_thread.h"
+
+#include "engine/burner.h"
+#include "engine/thread_priority.h"
+#include "engine/writer_drive.h"
+
+namespace valmuri {
+
+void BurnState::set_cache(std::unique_ptr<TCacheThread> cache)
+{
+    std::scoped_lock lock(mutex_);
+    cache_ = std::move(cache);
+}
+
+TCacheThread* BurnState::cache() const
+{
+    std::scoped_lock lock(mutex_);
+    return cache_.get();
+}
+
+void BurnState::release_cache()
+{
+    std::unique_ptr<TCacheThread> cache;
+    {
+        std::scoped_lock lock(mutex_);
+        cache = std::move(cache_);
+    }
+    // The destructor waits for the thread; readers no longer see it.
+    cache.reset();
+}
+
+int BurnState::cache_fill_percent() const
+{
+    std::scoped_lock lock(mutex_);
+    return cache_ ? cache_->FillPercent() : 0;
+}
+
+TThWrite::TThWrite(TVordaCDBurner& burner, BurnState& state, WriterSettings settings, WriterProgress progress)
+    : burner_(burner), state_(state), settings_(std::move(settings)), progress_(progress)
+{
+    state_.in_progress = true;
+    thread_ = std::thread([this] { Execute(); });
+}
+
+TThWrite::~TThWrite()
+{
+    WaitFor();
+}
+
+void TThWrite::WaitFor()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+void TThWrite::Execute()
+{
+    set_current_thread_level(ThreadLevel::TimeCritical);
+    TCacheThread& cache = *state_.cache();
+
+    DeviceWriterDrive drive(burner_);
+    TrackWriter writer(drive, cache, burner_.clock(), state_.abort, progress_, std::move(settings_));
+    writer.OnFinalizingTrack = [this] {
+        if (burner_.OnFinalizingTrack)
+            burner_.OnFinalizingTrack(&burner_);
+    };
+    writer.run();
+
+    const std::string result = cache.StatusText();
+    state_.writer_stalls = cache.WriterStalls();
+    state_.in_progress = false;
+    state_.release_cache();
+    drive.close_handle_after_command();
+    if (burner_.OnWriteDone)
+        burner_.dispatcher().run_on_main([this, &result] {
+            burner_.SetLastWriteResult(result);
+            burner_.OnWriteDone(&burner_, result);
+        });
+    done_ = true;
+}
+
+} // namespace valmuri

@@ -1,0 +1,208 @@
+// valmuri-cli burn run as a user runs it, against the virtual recorder; the
+// discs it writes are read back with isoinfo, xorriso, bsdtar and pycdlib.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string output; // stdout and stderr
+};
+
+CliRun shell(const std::string& command)
+{
+    CliRun result;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return result;
+    std::array<char, 512> chunk;
+    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe))
+        result.output.append(chunk.data(), n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string sq(const fs::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+class BurnVerbTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path()
+            / ("valmuri-burn-" + std::to_string(::getpid()) + "-"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "src");
+        sources_ = {source("Faixa 01 - Abertura.mp3", 1234567), source("b.mp3", 1), source("Três.mp3", 70000),
+                    source("empty.mp3", 0)};
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path source(const std::string& name, std::size_t size)
+    {
+        const fs::path path = folder_ / "src" / name;
+        std::mt19937 random(static_cast<unsigned>(size + name.size()));
+        std::string bytes(size, '\0');
+        for (auto& c : bytes)
+            c = static_cast<char>(random());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    void recorder(const std::string& medium) { std::ofstream(folder_ / "vrecorder.ini") << "[r]\nmedium=" << medium << "\nimage=disc.iso\n"; }
+
+    CliRun cli(const std::string& verb, const std::string& arguments)
+    {
+        const std::string binary = VALMURI_BINARY_DIR;
+        return shell("cd " + sq(folder_) + " && VALMURI_VRECORDER=" + sq(folder_ / "vrecorder.ini")
+                     + " XDG_DATA_HOME=" + sq(folder_) + " " + sq(binary + "/valmuri-cli") + " " + verb
+                     + (verb == "burn" ? " --library " + sq(binary + "/libwnaspi32.so") : std::string()) + " "
+                     + arguments);
+    }
+
+    std::string files(const std::vector<fs::path>& paths) const
+    {
+        std::string out;
+        for (const auto& p : paths)
+            out += " " + sq(p);
+        return out;
+    }
+
+    // Every source comes back byte for byte through each reader.
+    void expect_readable(const fs::path& image, const std::vector<fs::path>& expected)
+    {
+        const fs::path out = folder_ / "out";
+        fs::remove_all(out);
+        fs::create_directories(out / "bsdtar");
+        fs::create_directories(out / "xorriso");
+        ASSERT_EQ(shell("bsdtar -xf " + sq(image) + " -C " + sq(out / "bsdtar")).status, 0);
+        for (const auto& source : expected) {
+            const std::string name = source.filename().string();
+            EXPECT_EQ(shell("cmp " + sq(source) + " " + sq(out / "bsdtar" / name)).status, 0) << "bsdtar " << name;
+            const CliRun x = shell("xorriso -osirrox on -indev " + sq(image) + " -extract " + sq("/" + name)
+                                   + " " + sq(out / "xorriso" / name));
+            EXPECT_EQ(shell("cmp " + sq(source) + " " + sq(out / "xorriso" / name)).status, 0)
+                << "xorriso " << name << x.output;
+            // isoinfo matches Joliet names in its own character set: ASCII names only.
+            if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+                const CliRun iso = shell("isoinfo -J -i " + sq(image) + " -x " + sq("/" + name + ";1") + " | cmp - "
+                                         + sq(source));
+                EXPECT_EQ(iso.status, 0) << "isoinfo " << name << iso.output;
+            }
+            const CliRun py = shell("/usr/bin/python3 -c \"import pycdlib,io,sys\np=pycdlib.PyCdlib();p.open(sys.argv[1])\n"
+                                    "b=io.BytesIO();p.get_file_from_iso_fp(b,joliet_path='/'+sys.argv[2]+';1')\n"
+                                    "sys.exit(0 if b.getvalue()==open(sys.argv[3],'rb').read() else 1)\" "
+                                    + sq(image) + " " + sq(name) + " " + sq(source));
+            EXPECT_EQ(py.status, 0) << "pycdlib " << name << py.output;
+        }
+    }
+
+    fs::path folder_;
+    std::vector<fs::path> sources_;
+};
+
+TEST_F(BurnVerbTest, CdRImageEqualsTheImageFileExceptItsDates)
+{
+    recorder("cd-r");
+    const CliRun burn = cli("burn", files(sources_));
+    ASSERT_EQ(burn.status, 0) << burn.output;
+    EXPECT_NE(burn.output.find("Disc written:"), std::string::npos) << burn.output;
+    expect_readable(folder_ / "disc.iso", sources_);
+
+    const CliRun image = cli("image", "-o " + sq(folder_ / "file.iso") + files(sources_));
+    ASSERT_EQ(image.status, 0) << image.output;
+    ASSERT_EQ(fs::file_size(folder_ / "file.iso"), fs::file_size(folder_ / "disc.iso"));
+    // Only dates may differ: those of the two volume descriptors and the
+    // recording dates of the "." and ".." records of the root extents.
+    const CliRun diff = shell("cmp -l " + sq(folder_ / "file.iso") + " " + sq(folder_ / "disc.iso")
+                              + " | awk '{ o = $1 - 1; s = int(o / 2048); b = o % 2048;"
+                                " if (!((s == 16 || s == 17) && b >= 813 && b < 847)"
+                                " && !(s > 17 && s < 150 && ((b >= 18 && b < 25) || (b >= 52 && b < 59)))) print o }'");
+    EXPECT_EQ(diff.output, "");
+}
+
+TEST_F(BurnVerbTest, EveryWritableMediumGivesAReadableDisc)
+{
+    for (const std::string medium : {"cd-rw", "dvd-r", "dvd+r", "dvd+rw", "dvd-ram", "dvd-rw", "dvd-rw-restricted"}) {
+        SCOPED_TRACE(medium);
+        fs::remove(folder_ / "disc.iso");
+        fs::remove(folder_ / "disc.iso.state");
+        if (medium == "dvd-rw-restricted")
+            std::ofstream(folder_ / "vrecorder.ini") << "[r]\nmedium=dvd-rw\ndvd_rw_mode=restricted\nimage=disc.iso\n";
+        else
+            recorder(medium);
+        const CliRun burn = cli("burn", "--speed max" + files(sources_));
+        ASSERT_EQ(burn.status, 0) << burn.output;
+        expect_readable(folder_ / "disc.iso", sources_);
+    }
+}
+
+TEST_F(BurnVerbTest, SecondSessionKeepsTheFirstSessionsFiles)
+{
+    recorder("cd-r");
+    ASSERT_EQ(cli("burn", files({sources_[0], sources_[1]})).status, 0);
+    const fs::path later = source("later.mp3", 300000);
+    const CliRun second = cli("burn", "--append" + files({later}));
+    ASSERT_EQ(second.status, 0) << second.output;
+    const auto at = second.output.find("from sector ");
+    ASSERT_NE(at, std::string::npos) << second.output;
+    const std::string start = std::to_string(std::stoul(second.output.substr(at + 12)));
+    EXPECT_NE(start, "0");
+
+    // Read through the last session, as a drive would mount the disc.
+    const fs::path image = folder_ / "disc.iso";
+    const fs::path out = folder_ / "last";
+    shell("xorriso -osirrox on -indev " + sq(image) + " -load sbsector " + start + " -extract / " + sq(out));
+    for (const auto& source : {sources_[0], sources_[1], later}) {
+        const std::string name = source.filename().string();
+        EXPECT_EQ(shell("cmp " + sq(source) + " " + sq(out / name)).status, 0) << "xorriso " << name;
+        EXPECT_EQ(shell("isoinfo -T " + start + " -J -i " + sq(image) + " -x " + sq("/" + name + ";1") + " | cmp - "
+                        + sq(source)).status,
+                  0)
+            << "isoinfo " << name;
+    }
+    // The old files' extents still lie in the first session, the new one's
+    // in the second.
+    const CliRun listing = shell("isoinfo -T " + start + " -J -l -i " + sq(image));
+    EXPECT_NE(listing.output.find("[    150 00]  " + sources_[0].filename().string()), std::string::npos)
+        << listing.output;
+    const auto later_line = listing.output.find("later.mp3");
+    ASSERT_NE(later_line, std::string::npos);
+    const auto bracket = listing.output.rfind('[', later_line);
+    EXPECT_GT(std::stoul(listing.output.substr(bracket + 1)), std::stoul(start));
+}
+
+TEST_F(BurnVerbTest, TestWriteLeavesTheDiscBlank)
+{
+    recorder("cd-r");
+    const CliRun burn = cli("burn", "--test-write" + files(sources_));
+    EXPECT_EQ(burn.status, 0) << burn.output;
+    EXPECT_NE(burn.output.find("Test write done"), std::string::npos) << burn.output;
+}
+
+TEST_F(BurnVerbTest, MissingSourceFailsWithItsName)
+{
+    recorder("cd-r");
+    const CliRun burn = cli("burn", files({sources_[0]}) + " " + sq(folder_ / "src" / "gone.mp3"));
+    EXPECT_NE(burn.status, 0);
+    EXPECT_NE(burn.output.find("gone.mp3"), std::string::npos) << burn.output;
+}
+
+} // namespace
