@@ -127,7 +127,7 @@ int run_burn(const std::vector<std::string>& arguments)
         return fail(error);
     const auto release = [&burner] { burner.UnloadASPI(); };
 
-    if (!burner.WaitForReady(10000, 500) && !burner.TestUnitReady(5000)) {
+    if (!burner.TestUnitReady(5000) && !burner.WaitForReady(10000, 500)) {
         const std::string reason = burner.LastErrorText();
         release();
         return fail("no disc in the drive, or it is not ready" + (reason.empty() ? "" : " (" + reason + ")"));

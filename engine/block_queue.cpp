@@ -21,7 +21,9 @@ CacheBlock BlockQueue::recycled()
 bool BlockQueue::wait_for_room()
 {
     std::unique_lock lock(mutex_);
+    ++room_waiters_;
     room_.wait(lock, [&] { return !status_.empty() || std::ssize(blocks_) < capacity_; });
+    --room_waiters_;
     return status_.empty();
 }
 
@@ -29,6 +31,7 @@ void BlockQueue::push(CacheBlock block)
 {
     if (block.length == 0)
         return;
+    bool wake = false;
     {
         std::scoped_lock lock(mutex_);
         if (!status_.empty())
@@ -37,8 +40,10 @@ void BlockQueue::push(CacheBlock block)
         blocks_.push_back(std::move(block));
         if (std::ssize(blocks_) >= capacity_)
             first_fill_done_ = true;
+        wake = data_waiters_ > 0;
     }
-    data_.notify_all();
+    if (wake)
+        data_.notify_all();
 }
 
 void BlockQueue::finish()
@@ -65,8 +70,10 @@ int BlockQueue::take_locked(std::unique_lock<std::mutex>& lock, std::uint8_t* de
     CacheBlock block = std::move(blocks_.front());
     blocks_.pop_front();
     bytes_queued_ -= block.length;
+    const bool wake = room_waiters_ > 0;
     lock.unlock();
-    room_.notify_one();
+    if (wake)
+        room_.notify_one();
 
     // The block is ours now; copy it without holding up the producer.
     std::memcpy(dest, block.bytes.data(), block.length);
@@ -89,7 +96,9 @@ int BlockQueue::wait_take(std::uint8_t* dest, std::chrono::milliseconds max_wait
     if (blocks_.empty() && !closed_locked()) {
         if (first_fill_done_)
             ++consumer_stalls_;
+        ++data_waiters_;
         data_.wait_for(lock, max_wait, [&] { return !blocks_.empty() || closed_locked(); });
+        --data_waiters_;
         if (blocks_.empty() && !closed_locked())
             return -1;
     }
@@ -115,7 +124,10 @@ void BlockQueue::close_with(const std::string& status)
 bool BlockQueue::wait_first_fill(std::chrono::milliseconds max_wait)
 {
     std::unique_lock lock(mutex_);
-    return data_.wait_for(lock, max_wait, [&] { return first_fill_done_ || closed_locked(); });
+    ++data_waiters_;
+    const bool filled = data_.wait_for(lock, max_wait, [&] { return first_fill_done_ || closed_locked(); });
+    --data_waiters_;
+    return filled;
 }
 
 std::string BlockQueue::status() const

@@ -76,6 +76,9 @@ private:
     std::deque<CacheBlock> blocks_;
     std::vector<CacheBlock> spare_;
     std::string status_;
+    // Threads waiting on each condition: a notify is only sent to a waiter.
+    int data_waiters_ = 0;
+    int room_waiters_ = 0;
     std::atomic<bool> first_fill_done_{false};
     std::atomic<bool> finished_{false};
     std::atomic<std::int64_t> bytes_queued_{0};

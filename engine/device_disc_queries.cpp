@@ -19,13 +19,18 @@ std::uint8_t DeviceDiscQueries::ReadDiscType()
 std::optional<std::uint32_t> DeviceDiscQueries::FindStartSector()
 {
     TSCSIDevice& drive = burner_;
-    drive.WaitForReady(10000, 500);
+    // A drive that answers ready at once is not waited for.
+    const auto wait_for_ready = [&drive] {
+        if (!drive.TestUnitReady(5000))
+            drive.WaitForReady(10000, 500);
+    };
+    wait_for_ready();
     const std::uint8_t type = drive.GetDiscType();
     const bool finalize = drive.TSCSIDevice::FinalizeDisc();
     drive.TSCSIDevice::SetFinalizeDisc(true);
     drive.SetWriteParameters(false, burner_.UnderrunProtection(), true, type);
     drive.TSCSIDevice::SetFinalizeDisc(finalize);
-    drive.WaitForReady(10000, 500);
+    wait_for_ready();
 
     if (type == dtDVDRAM || type == dtDVDPlusRW) {
         // Written in place: the new session starts where the last volume ends.

@@ -44,6 +44,9 @@ bool DeviceWriterDrive::set_cd_speed(std::uint16_t read_speed, std::uint16_t wri
 
 bool DeviceWriterDrive::wait_for_ready(int budget_ms, int interval_ms)
 {
+    // A drive that answers ready at once is not waited for.
+    if (device_.TestUnitReady(5000))
+        return true;
     return device_.WaitForReady(budget_ms, interval_ms);
 }
 
