@@ -37,8 +37,8 @@ Recorder::Recorder(RecorderConfig config, std::uint8_t target, Clock& clock)
 
 Recorder::~Recorder()
 {
+    // The data is in the image already; only the bookkeeping is left to keep.
     std::scoped_lock lock(mutex_);
-    pacer_.drain();
     save_disc();
 }
 
