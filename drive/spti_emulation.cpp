@@ -120,6 +120,7 @@ int SptiEmulation::enumerate()
     std::lock_guard lock(mutex_);
     close_all();
     entries_.clear();
+    ++generation_;
     kernel_hosts_.clear();
     unaddressed_count_ = 0;
     host_adapter_count_ = 0;
@@ -180,6 +181,7 @@ void SptiEmulation::shutdown()
     std::lock_guard lock(mutex_);
     close_all();
     entries_.clear();
+    ++generation_;
     kernel_hosts_.clear();
     host_adapter_count_ = 0;
 }
@@ -236,7 +238,7 @@ std::uint8_t SptiEmulation::host_adapter_inquiry(SRB_HAInquiry& block)
     return SS_COMP;
 }
 
-std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb)
+std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb, std::unique_lock<std::mutex>& lock)
 {
     Entry* entry = find(srb.SRB_HaId, srb.SRB_Target, srb.SRB_Lun);
     if (!entry)
@@ -255,11 +257,21 @@ std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb)
     PassThroughSystem& system = pass_through_system();
     if (entry->handle < 0)
         entry->handle = open_drive(entry->device_path);
+    const int fd = entry->handle;
+    const std::size_t index = static_cast<std::size_t>(entry - entries_.data());
+    const std::uint64_t generation = generation_;
+    if (fd >= 0)
+        ++entry->users;
 
+    // The command runs without the lock, so that a second thread's command
+    // (the progress display's capabilities read during a burn) does not wait
+    // for a long one; the user count keeps the handle open meanwhile.
     std::uint8_t sense[kSenseRoom] = {};
     sg_io_hdr io;
     build_sg_io_request(srb, io, sense, kSenseRoom);
-    const bool sent = entry->handle >= 0 && system.send(entry->handle, io);
+    lock.unlock();
+    const bool sent = fd >= 0 && system.send(fd, io);
+    lock.lock();
 
     std::uint8_t status;
     if (sent && io.status == 0 && io.host_status == 0 && (io.driver_status & ~0x08) == 0) {
@@ -275,9 +287,14 @@ std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb)
             srb.SRB_HaStat = kHostSelectionTimeout;
     }
 
-    if (close_handle_after_command() && entry->handle >= 0) {
-        system.close_drive(entry->handle);
-        entry->handle = -1;
+    // A table rebuilt meanwhile has closed the handle with the old entries.
+    if (fd >= 0 && generation == generation_) {
+        Entry& same = entries_[index];
+        --same.users;
+        if (close_handle_after_command() && same.users == 0 && same.handle >= 0) {
+            system.close_drive(same.handle);
+            same.handle = -1;
+        }
     }
     return status;
 }
@@ -286,7 +303,7 @@ std::uint8_t SptiEmulation::send(void* request)
 {
     if (!request)
         return SS_ERR;
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     auto* header = static_cast<std::uint8_t*>(request);
     std::uint8_t status;
     switch (header[0]) {
@@ -301,7 +318,7 @@ std::uint8_t SptiEmulation::send(void* request)
         break;
     }
     case SC_EXEC_SCSI_CMD:
-        status = execute(*static_cast<SRB_ExecSCSICmd*>(request));
+        status = execute(*static_cast<SRB_ExecSCSICmd*>(request), lock);
         break;
     case SC_GET_DISK_INFO:
         store_status(header[1], SS_PENDING);

@@ -43,6 +43,7 @@ public:
         std::string device_path;
         bool present = false;
         int handle = -1;
+        int users = 0; // commands running on the handle
         std::array<std::uint8_t, kInquiryCacheSize> inquiry{};
     };
 
@@ -69,14 +70,16 @@ private:
     int open_drive(const std::string& path);
     Entry* find(std::uint8_t host_adapter, std::uint8_t target, std::uint8_t lun);
     std::uint8_t host_adapter_inquiry(SRB_HAInquiry& block);
-    std::uint8_t execute(SRB_ExecSCSICmd& srb);
+    // Called with the lock held; releases it while the drive works.
+    std::uint8_t execute(SRB_ExecSCSICmd& srb, std::unique_lock<std::mutex>& lock);
     void close_all();
 
     // Commands may come from two threads at once (the writer and one
-    // capabilities read on the main thread); the lock keeps a handle from
-    // being closed under a command that uses it.
+    // capabilities read on the main thread). The lock guards the table; a
+    // handle is closed only when no command runs on it.
     std::mutex mutex_;
     std::vector<Entry> entries_;
+    std::uint64_t generation_ = 0; // counts table rebuilds
     // The kernel's (host, channel) of each entry; (-1, -1) when it gave none.
     std::vector<std::pair<int, int>> kernel_hosts_;
     std::uint8_t unaddressed_count_ = 0;

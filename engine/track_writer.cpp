@@ -236,6 +236,8 @@ void TrackWriter::back_to_idle()
     drive_.load();
     drive_.rezero();
     drive_.test_unit_ready(5000);
+    // Outside a burn the buffer figures read 0.
+    drive_.show_buffer(0, 0);
 }
 
 std::string TrackWriter::run()

@@ -103,7 +103,7 @@ std::uint32_t Disc::last_track_in_last_session() const
 
 std::uint32_t Disc::align(std::uint32_t block) const
 {
-    std::uint32_t unit = spec().track_alignment;
+    std::uint32_t unit = figures().track_alignment;
     return (block + unit - 1) / unit * unit;
 }
 
@@ -113,7 +113,7 @@ std::uint32_t Disc::next_track_start() const
         return 0;
     const Track& last = record_.tracks.back();
     if (last.session <= record_.closed_sessions) {
-        std::uint32_t gap = record_.closed_sessions == 1 ? spec().first_session_gap : spec().later_session_gap;
+        std::uint32_t gap = record_.closed_sessions == 1 ? figures().first_session_gap : figures().later_session_gap;
         return align(last.end() + gap);
     }
     return align(last.end() + (cd() ? cd_track_gap : 0));

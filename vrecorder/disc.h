@@ -67,10 +67,10 @@ public:
 
     const DiscRecord& record() const { return record_; }
     MediumKind kind() const { return record_.kind; }
-    const MediumSpec& spec() const { return medium_spec(record_.kind); }
+    const MediumFigures& figures() const { return medium_figures(record_.kind); }
     std::uint32_t capacity() const { return record_.capacity; }
     Profile profile() const;
-    bool cd() const { return spec().cd; }
+    bool cd() const { return figures().cd; }
     // Written in place at any block (formatted DVD+RW, DVD-RAM, restricted overwrite DVD-RW).
     bool overwritable() const;
     bool formatted() const { return record_.formatted; }

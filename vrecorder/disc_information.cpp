@@ -40,7 +40,7 @@ CommandResult Recorder::read_disc_information(const CommandRequest& request)
     const Disc& disc = *disc_;
     std::vector<std::uint8_t> data(34, 0);
     put_be16(&data[0], static_cast<std::uint16_t>(data.size() - 2));
-    bool erasable = disc.spec().erasable;
+    bool erasable = disc.figures().erasable;
     data[2] = static_cast<std::uint8_t>((erasable ? 0x10 : 0) | (static_cast<std::uint8_t>(disc.last_session_state()) << 2)
                                         | static_cast<std::uint8_t>(disc.status()));
     data[3] = 1;

@@ -72,7 +72,7 @@ bool save_disc_record(const fs::path& state, const DiscRecord& record)
     ini.hold_writes();
     for (const std::string& section : ini.read_sections())
         ini.erase_section(section);
-    ini.write_string(disc_section, "medium", medium_spec(record.kind).name);
+    ini.write_string(disc_section, "medium", medium_figures(record.kind).name);
     ini.write_integer(disc_section, "capacity", record.capacity);
     ini.write_bool(disc_section, "formatted", record.formatted);
     ini.write_bool(disc_section, "restricted_overwrite", record.restricted_overwrite);

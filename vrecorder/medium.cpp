@@ -8,7 +8,7 @@ namespace {
 
 // 80-minute CD: lead-out at 79:59:74. DVD figures are the user capacities of
 // single-layer 4.7 GB discs (8.5 GB for DVD+R DL).
-constexpr std::array<MediumSpec, 8> specs{{
+constexpr std::array<MediumFigures, 8> table{{
     {MediumKind::cd_r, "cd-r", 359849, true, false, 11400, 6900, 1},
     {MediumKind::cd_rw, "cd-rw", 359849, true, true, 11400, 6900, 1},
     {MediumKind::dvd_r, "dvd-r", 2298496, false, false, 16384, 4096, 16},
@@ -21,25 +21,25 @@ constexpr std::array<MediumSpec, 8> specs{{
 
 } // namespace
 
-const MediumSpec& medium_spec(MediumKind kind)
+const MediumFigures& medium_figures(MediumKind kind)
 {
-    return specs[static_cast<std::size_t>(kind)];
+    return table[static_cast<std::size_t>(kind)];
 }
 
 std::optional<MediumKind> parse_medium(std::string_view name)
 {
-    for (const MediumSpec& spec : specs) {
-        if (spec.name.size() != name.size())
+    for (const MediumFigures& entry : table) {
+        if (entry.name.size() != name.size())
             continue;
         bool same = true;
         for (std::size_t i = 0; i < name.size() && same; ++i) {
             char c = name[i];
             if (c >= 'A' && c <= 'Z')
                 c = static_cast<char>(c - 'A' + 'a');
-            same = c == spec.name[i];
+            same = c == entry.name[i];
         }
         if (same)
-            return spec.kind;
+            return entry.kind;
     }
     return std::nullopt;
 }

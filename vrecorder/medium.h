@@ -20,7 +20,7 @@ enum class MediumKind {
     dvd_plus_r_dl,
 };
 
-struct MediumSpec {
+struct MediumFigures {
     MediumKind kind;
     std::string_view name;        // configuration name, "cd-r"
     std::uint32_t capacity;       // user data blocks of a blank disc
@@ -33,7 +33,7 @@ struct MediumSpec {
     std::uint32_t track_alignment; // next track starts on a multiple of this
 };
 
-const MediumSpec& medium_spec(MediumKind kind);
+const MediumFigures& medium_figures(MediumKind kind);
 std::optional<MediumKind> parse_medium(std::string_view name);
 
 // Blocks from the start of the lead-in to address 0 on CD.

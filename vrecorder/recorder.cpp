@@ -37,8 +37,8 @@ Recorder::Recorder(RecorderConfig config, std::uint8_t target, Clock& clock)
 
 Recorder::~Recorder()
 {
+    // The data is in the image already; only the bookkeeping is left to keep.
     std::scoped_lock lock(mutex_);
-    pacer_.drain();
     save_disc();
 }
 
@@ -59,6 +59,8 @@ CommandResult Recorder::execute(const CommandRequest& request)
     case InjectedFault::none:
         break;
     }
+    if (tray_open_ && config_.auto_load && !tray_command(opcode))
+        close_tray(); // the next disc is fed as soon as the drive is asked about one
     if (medium) {
         Sense sense = ensure_medium();
         if (!sense.none())
@@ -85,6 +87,19 @@ bool Recorder::needs_medium(std::uint8_t opcode)
         return false;
     default:
         return true;
+    }
+}
+
+bool Recorder::tray_command(std::uint8_t opcode)
+{
+    switch (static_cast<Opcode>(opcode)) {
+    case Opcode::INQUIRY:
+    case Opcode::REQUEST_SENSE:
+    case Opcode::START_STOP_UNIT:
+    case Opcode::PREVENT_ALLOW_MEDIUM_REMOVAL:
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -60,6 +60,8 @@ private:
     // recorder.cpp
     CommandResult dispatch(const CommandRequest& request);
     static bool needs_medium(std::uint8_t opcode);
+    // Commands that leave an open tray open even when it closes by itself.
+    static bool tray_command(std::uint8_t opcode);
     CommandResult deliver(const CommandRequest& request, std::span<const std::uint8_t> response,
                           std::uint32_t allocation_length);
     std::uint32_t max_write_speed() const;

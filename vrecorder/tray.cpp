@@ -30,7 +30,7 @@ void Recorder::load_disc(const fs::path& image)
     if (!config_.medium)
         return;
     MediumKind kind = *config_.medium;
-    std::uint32_t capacity = config_.capacity != 0 ? config_.capacity : medium_spec(kind).capacity;
+    std::uint32_t capacity = config_.capacity != 0 ? config_.capacity : medium_figures(kind).capacity;
     fs::path state = state_path_for(image);
     std::optional<DiscRecord> record = load_disc_record(state);
     if (record && record->kind == kind && record->capacity != 0)
@@ -109,8 +109,6 @@ void Recorder::close_tray()
 
 Sense Recorder::ensure_medium()
 {
-    if (tray_open_ && config_.auto_load)
-        close_tray();
     if (tray_open_)
         return sense::medium_not_present_tray_open;
     if (!disc_)

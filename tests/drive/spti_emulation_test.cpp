@@ -4,6 +4,9 @@
 #include "drive/spti_emulation.h"
 #include "tests/drive/transport_fixture.h"
 
+#include <atomic>
+#include <thread>
+
 #include <scsi/sg.h>
 
 namespace valmuri::test {
@@ -290,6 +293,38 @@ TEST_F(EmulationTest, HandlesCloseAfterEveryCommandOnlyWhenAsked)
     ASSERT_TRUE(ReloadASPI());
     release_aspi_layers();
     EXPECT_EQ(system.open_count(), 0);
+}
+
+TEST_F(EmulationTest, SecondThreadsCommandRunsBesideALongOneAndTheHandleStaysOpen)
+{
+    FakeDrive& drive = system.add("/dev/sr0", 0, 0);
+    std::atomic<bool> inside{false};
+    std::atomic<bool> release{false};
+    drive.answer = [&](sg_io_hdr& io) {
+        if (io.cmdp[0] == 0x35) {
+            inside.store(true);
+            while (!release.load())
+                std::this_thread::yield();
+        }
+        return true;
+    };
+    ASSERT_TRUE(LoadASPI(true, ""));
+    set_close_handle_after_command(true);
+
+    SRB_ExecSCSICmd long_command = execute_block(0, 0, 0, 0x35);
+    std::thread writer([&] { SendASPI32Command(&long_command); });
+    while (!inside.load())
+        std::this_thread::yield();
+
+    SRB_ExecSCSICmd short_command = execute_block(0, 0, 0, 0x00);
+    EXPECT_EQ(SendASPI32Command(&short_command), SS_COMP);
+    EXPECT_EQ(system.open_count(), 1) << "not closed under the running command";
+    EXPECT_EQ(system.sent.back().fd, system.sent[system.sent.size() - 2].fd);
+
+    release.store(true);
+    writer.join();
+    EXPECT_EQ(long_command.SRB_Status, SS_COMP);
+    EXPECT_EQ(system.open_count(), 0) << "closed when the last command ends";
 }
 
 TEST_F(EmulationTest, DriveThatCannotBeOpenedFailsTheCommand)

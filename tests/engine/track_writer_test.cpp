@@ -86,7 +86,7 @@ TEST(TrackWriter, OneByteCdImageIsWrittenInTwelveBlocksAndClosed)
     // The session is left open for another one, then closed with IMMED.
     EXPECT_EQ(run.drive.lines_starting("WP"), (std::vector<std::string>{"WP 01 2 1", "WP 01 2 0", "WP 00 1 0"}));
     EXPECT_EQ(run.drive.lines_starting("CLOSE"), (std::vector<std::string>{"CLOSE 2 0 1"}));
-    EXPECT_EQ(run.drive.log.back(), "TUR 5000");
+    EXPECT_EQ(run.drive.log[run.drive.log.size() - 2], "TUR 5000");
     EXPECT_TRUE(run.drive.has("SPEED 7056 2"));
     EXPECT_EQ(run.drive.shown_size, 0u);
 }

@@ -38,6 +38,16 @@ TEST_F(TrayTest, EjectWithNextImageGivesTheNextBlankDisc)
     EXPECT_EQ(fs::file_size(folder() / "disc-2.iso"), 30u * 2048);
 }
 
+TEST_F(TrayTest, AfterAnEjectTheFirstQuestionAboutTheDiscSeesTheNextOne)
+{
+    // The engine tells disc kinds by GET CONFIGURATION first; an empty
+    // drive there would make it guess from the disc information.
+    configure("[r]\nmedium=dvd+r\nnext_image=dvd-%d.iso\n");
+    ASSERT_TRUE(start_stop(eject).good());
+    EXPECT_EQ(current_profile(), 0x1B);
+    EXPECT_TRUE(test_unit_ready().good());
+}
+
 TEST_F(TrayTest, NextImageSkipsImagesThatAlreadyHoldADisc)
 {
     std::ofstream(folder() / "copy-1.iso") << "taken";

@@ -2,7 +2,9 @@
 
 #include "recorder_fixture.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 namespace valmuri::vrecorder::test {
 namespace {
@@ -67,6 +69,16 @@ TEST_F(WriteTest, ReadBackGivesTheDataAndTheImageHoldsItAtItsSector)
     EXPECT_EQ(file.get(), 0x22);
 }
 
+TEST_F(WriteTest, AnImageThatCannotBeWrittenIsAWriteErrorNotASuccess)
+{
+    fs::create_directories(folder() / "taken");
+    configure("[r]\nmedium=cd-r\nimage=taken\n"); // a folder where the image should be
+    Reply reply = write(0, 1);
+    EXPECT_EQ(reply.key(), 0x3);
+    EXPECT_EQ(reply.asc(), 0x0C);
+    EXPECT_EQ(nwa(track_information(1)), 0u) << "nothing counts as recorded";
+}
+
 TEST_F(WriteTest, TestWriteRecordsNothing)
 {
     configure("[r]\nmedium=cd-r\nimage=disc.iso\n");
@@ -108,6 +120,37 @@ TEST_F(WriteTest, AFinishedDiscIsAPlainIsoFile)
     std::string check = "isoinfo -J -f -i " + (folder() / "burnt.iso").string() + " 2>/dev/null | grep -q song.mp3";
     EXPECT_EQ(std::system(check.c_str()), 0);
     EXPECT_EQ(write(static_cast<std::uint32_t>(iso.size() / 2048), 1).ascq(), 0x02) << "a closed disc takes no writes";
+}
+
+} // namespace
+} // namespace valmuri::vrecorder::test
+
+namespace valmuri::vrecorder::test {
+namespace {
+
+// The writer thread writes while the user-interface thread reads the
+// capabilities and the buffer level.
+TEST_F(WriteTest, CommandsFromTwoThreadsEachSeeAWholeCommand)
+{
+    configure("[r]\nmedium=dvd+r\n");
+    std::atomic<bool> writing{true};
+    std::atomic<int> failures{0};
+    std::thread reader([&] {
+        std::vector<std::uint8_t> data(128);
+        while (writing.load()) {
+            if (!in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 128, 0}, data).good() || data[8] != 0x2A)
+                ++failures;
+            if (!in({0x5C, 0, 0, 0, 0, 0, 0, 0, 12, 0}, data).good())
+                ++failures;
+        }
+    });
+    for (std::uint32_t block = 0; block < 100; ++block)
+        if (!write(block * 32, 32).good())
+            ++failures;
+    writing = false;
+    reader.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(nwa(track_information(1)), 3200u);
 }
 
 } // namespace
