@@ -3,6 +3,8 @@
 // directory records as they come off a disc. Everything here takes bytes
 // that anyone could have written; no offset or length is trusted.
 
+#include "engine/directory_record.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,20 +17,8 @@ namespace valmuri::iso_reader {
 constexpr std::size_t SectorSize = 2048;
 using Sector = std::span<const std::uint8_t, SectorSize>;
 
-// Directory record, fixed part (ISO 9660 9.1); the identifier follows it.
-struct DirectoryRecord {
-    std::uint8_t length;
-    std::uint8_t extended_attribute_length;
-    std::uint8_t extent[8];               // both-endian
-    std::uint8_t data_length[8];          // both-endian
-    std::uint8_t recording_date[7];       // years since 1900, month, day, hour, minute, second, zone
-    std::uint8_t flags;
-    std::uint8_t file_unit_size;
-    std::uint8_t interleave_gap;
-    std::uint8_t volume_sequence_number[4];
-    std::uint8_t identifier_length;
-};
-static_assert(sizeof(DirectoryRecord) == 33);
+// Directory record, fixed part; the same layout the image writer uses.
+using DirectoryRecord = valmuri::DirectoryRecord;
 
 // Path table record, fixed part (ISO 9660 9.4); the identifier follows it.
 struct PathTableRecord {
