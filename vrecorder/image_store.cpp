@@ -116,11 +116,6 @@ bool ImageStore::write(std::uint32_t lba, std::uint32_t blocks, const std::uint8
     return true;
 }
 
-bool ImageStore::flush()
-{
-    return fd_ < 0 || ::fdatasync(fd_) == 0;
-}
-
 void ImageStore::remove()
 {
     close();

@@ -1,6 +1,8 @@
 #pragma once
 // The disc image file: block n of the disc is at byte n × 2048, so a
 // single-session disc is a plain ISO file. Unwritten blocks read as zeros.
+// Writes go to the page cache like any file copy; the recorder never waits
+// for the host disk (reads through the same file see them at once).
 
 #include <cstdint>
 #include <filesystem>
@@ -24,7 +26,6 @@ public:
     bool read(std::uint32_t lba, std::uint32_t blocks, std::uint8_t* out);
     // Creates the file (and its folder) at the first write.
     bool write(std::uint32_t lba, std::uint32_t blocks, const std::uint8_t* data);
-    bool flush();
     // Deletes the image; the disc is blank again.
     void remove();
 

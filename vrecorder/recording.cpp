@@ -84,7 +84,6 @@ CommandResult Recorder::read_10(const CommandRequest& request)
     }
     if (blocks > 0) {
         pacer_.drain(); // reading waits for buffered writes to reach the disc
-        image_.flush();
         if (!image_.read(lba, blocks, request.data))
             return CommandResult::check(sense::unrecovered_read_error);
     }
@@ -94,8 +93,6 @@ CommandResult Recorder::read_10(const CommandRequest& request)
 CommandResult Recorder::synchronize_cache(const CommandRequest&)
 {
     pacer_.drain();
-    if (!image_.flush())
-        return CommandResult::check(sense::write_error);
     if (disc_ && !tray_open_ && !test_write()) {
         // Track at once on CD: flushing the cache ends the track.
         if (disc_->cd() && disc_->end_open_track())
@@ -110,7 +107,6 @@ CommandResult Recorder::close_track_session(const CommandRequest& request)
     std::uint8_t function = request.cdb[2] & 0x07;
     std::uint32_t track = get_be16(&request.cdb[4]);
     pacer_.drain();
-    image_.flush();
     if (test_write() && !disc_->overwritable()) {
         test_disc_.reset(); // nothing was recorded, nothing to close
         return CommandResult::ok();

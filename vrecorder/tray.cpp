@@ -73,7 +73,6 @@ Sense Recorder::eject()
     if (tray_open_)
         return sense::ok;
     pacer_.drain();
-    image_.flush();
     save_disc();
     disc_.reset();
     test_disc_.reset();
