@@ -8,42 +8,52 @@ namespace valmuri {
 
 BlockQueue::BlockQueue(std::int64_t capacity) : capacity_(std::max<std::int64_t>(capacity, 1)) {}
 
-CacheBlock BlockQueue::recycled()
+void BlockQueue::push_locked(CacheBlock block)
 {
-    std::scoped_lock lock(mutex_);
-    if (spare_.empty())
-        return {};
-    CacheBlock block = std::move(spare_.back());
-    spare_.pop_back();
+    bytes_queued_ += block.length;
+    blocks_.push_back(std::move(block));
+    count_ = std::ssize(blocks_);
+    if (!room_locked())
+        first_fill_done_ = true;
+}
+
+CacheBlock BlockQueue::pop_locked()
+{
+    CacheBlock block = std::move(blocks_.front());
+    blocks_.pop_front();
+    count_ = std::ssize(blocks_);
+    bytes_queued_ -= block.length;
     return block;
 }
 
-bool BlockQueue::wait_for_room()
+std::int64_t BlockQueue::push(CacheBlock& block)
 {
-    std::unique_lock lock(mutex_);
-    ++room_waiters_;
-    room_.wait(lock, [&] { return !status_.empty() || std::ssize(blocks_) < capacity_; });
-    --room_waiters_;
-    return status_.empty();
-}
-
-void BlockQueue::push(CacheBlock block)
-{
-    if (block.length == 0)
-        return;
     bool wake = false;
+    std::int64_t queued = 0;
     {
-        std::scoped_lock lock(mutex_);
+        std::unique_lock lock(mutex_);
+        if (!room_locked() && status_.empty()) {
+            ++room_waiters_;
+            room_.wait(lock, [&] { return !status_.empty() || room_locked(); });
+            --room_waiters_;
+        }
         if (!status_.empty())
-            return;
-        bytes_queued_ += block.length;
-        blocks_.push_back(std::move(block));
-        if (std::ssize(blocks_) >= capacity_)
-            first_fill_done_ = true;
-        wake = data_waiters_ > 0;
+            return -1;
+        if (block.length > 0) {
+            push_locked(std::move(block));
+            wake = data_waiters_ > 0;
+            block = {};
+            if (!spare_.empty()) {
+                block = std::move(spare_.back());
+                spare_.pop_back();
+                block.length = 0;
+            }
+        }
+        queued = std::ssize(blocks_);
     }
     if (wake)
         data_.notify_all();
+    return queued;
 }
 
 void BlockQueue::finish()
@@ -67,9 +77,7 @@ int BlockQueue::take_locked(std::unique_lock<std::mutex>& lock, std::uint8_t* de
             ++consumer_stalls_;
         return -1;
     }
-    CacheBlock block = std::move(blocks_.front());
-    blocks_.pop_front();
-    bytes_queued_ -= block.length;
+    CacheBlock block = pop_locked();
     const bool wake = room_waiters_ > 0;
     lock.unlock();
     if (wake)
@@ -111,9 +119,11 @@ void BlockQueue::close_with(const std::string& status)
         std::scoped_lock lock(mutex_);
         if (status_.empty())
             status_ = status.empty() ? std::string("INTERNAL ERROR") : status;
+        has_status_ = true;
         for (auto& block : blocks_)
             bytes_queued_ -= block.length;
         blocks_.clear();
+        count_ = 0;
         spare_.clear();
         finished_ = true;
     }
@@ -134,12 +144,6 @@ std::string BlockQueue::status() const
 {
     std::scoped_lock lock(mutex_);
     return status_;
-}
-
-std::int64_t BlockQueue::size() const
-{
-    std::scoped_lock lock(mutex_);
-    return std::ssize(blocks_);
 }
 
 } // namespace valmuri

@@ -27,14 +27,12 @@ public:
     explicit BlockQueue(std::int64_t capacity);
 
     // --- producer side
-    // A buffer for the next block: a recycled one when available.
-    CacheBlock recycled();
-    // Waits until the queue has room or is closed; false when it was closed
-    // by an abort or a failure (the producer stops then).
-    bool wait_for_room();
-    // Appends a block (the caller waited for room). Blocks of length 0 are
-    // dropped.
-    void push(CacheBlock block);
+    // Waits until the queue has room, appends block and hands back a
+    // recycled buffer in its place (an empty one when there is none). Returns
+    // the blocks queued afterwards, or -1 when the queue was closed by an
+    // abort or a failure (the producer stops then). A block of length 0 is
+    // not queued and stays with the caller.
+    std::int64_t push(CacheBlock& block);
     // Everything is queued: the consumer gets 0 once it has taken the rest.
     void finish();
 
@@ -55,11 +53,13 @@ public:
     bool wait_first_fill(std::chrono::milliseconds max_wait);
 
     std::string status() const;
+    // The queue was closed with a status text (abort or failure).
+    bool has_status() const { return has_status_.load(); }
     bool first_fill_done() const { return first_fill_done_.load(); }
     // Everything has been queued or the queue was closed.
     bool finished() const { return finished_.load(); }
     std::int64_t bytes_queued() const { return bytes_queued_.load(); }
-    std::int64_t size() const;
+    std::int64_t size() const { return count_.load(); }
     std::int64_t capacity() const { return capacity_; }
     // Times the consumer found the queue empty after the first fill while
     // data was still to come: the writer waited for the reader.
@@ -68,6 +68,9 @@ public:
 private:
     int take_locked(std::unique_lock<std::mutex>& lock, std::uint8_t* dest);
     bool closed_locked() const { return finished_.load() || !status_.empty(); }
+    bool room_locked() const { return std::ssize(blocks_) < capacity_; }
+    void push_locked(CacheBlock block);
+    CacheBlock pop_locked();
 
     const std::int64_t capacity_;
     mutable std::mutex mutex_;
@@ -81,6 +84,9 @@ private:
     int room_waiters_ = 0;
     std::atomic<bool> first_fill_done_{false};
     std::atomic<bool> finished_{false};
+    std::atomic<bool> has_status_{false};
+    // blocks_.size(), readable without the mutex.
+    std::atomic<std::int64_t> count_{0};
     std::atomic<std::int64_t> bytes_queued_{0};
     std::atomic<std::int64_t> consumer_stalls_{0};
 };

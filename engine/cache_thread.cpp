@@ -87,7 +87,8 @@ void TCacheThread::set_level(CachePriority level)
     if (level == level_)
         return;
     level_ = level;
-    set_current_thread_level(thread_level(level));
+    if (levels_work_)
+        levels_work_ = set_current_thread_level(thread_level(level));
 }
 
 bool TCacheThread::layout_matches() const
@@ -106,21 +107,33 @@ bool TCacheThread::layout_matches() const
 bool TCacheThread::push_staged()
 {
     if (!stager_.assembling() || stager_.staged() == 0)
-        return queue_.status().empty();
+        return !queue_.has_status();
     if (queue_.size() >= geometry_.capacity())
         set_level(CachePriority::Idle);
-    if (!queue_.wait_for_room())
+    CacheBlock block = stager_.finish();
+    const std::int64_t queued = queue_.push(block);
+    if (queued < 0)
         return false;
-    queue_.push(stager_.finish());
-    set_level(cache_priority_for(queue_.size(), geometry_));
+    if (!block.bytes.empty())
+        spare_ = std::move(block);
+    set_level(cache_priority_for(queued, geometry_));
     return true;
+}
+
+// Starts assembling a block in a recycled buffer when there is one.
+void TCacheThread::start_block()
+{
+    if (stager_.assembling())
+        return;
+    stager_.start(std::move(spare_));
+    spare_ = {};
 }
 
 bool TCacheThread::feed_memory(const std::vector<std::uint8_t>& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        stager_.start(queue_.recycled());
+        start_block();
         const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(stager_.room(), bytes.size() - done));
         std::memcpy(stager_.tail(), bytes.data() + done, n);
         stager_.commit(n);
@@ -134,7 +147,7 @@ bool TCacheThread::feed_memory(const std::vector<std::uint8_t>& bytes)
 bool TCacheThread::feed_zeros(std::int64_t bytes)
 {
     while (bytes > 0) {
-        stager_.start(queue_.recycled());
+        start_block();
         const auto n = static_cast<std::uint32_t>(std::min<std::int64_t>(stager_.room(), bytes));
         std::memset(stager_.tail(), 0, n);
         stager_.commit(n);
@@ -168,9 +181,9 @@ bool TCacheThread::feed_file(const std::string& path, std::int64_t size, bool se
 
     std::int64_t remaining = actual;
     while (remaining > 0) {
-        if (!queue_.status().empty())
+        if (queue_.has_status())
             return false;
-        stager_.start(queue_.recycled());
+        start_block();
         const auto n = static_cast<std::uint32_t>(std::min<std::int64_t>(stager_.room(), remaining));
         const std::int64_t got = stream.Read(stager_.tail(), n);
         if (got != n) {
@@ -221,7 +234,7 @@ void TCacheThread::Execute()
 
     // The zero fill starts a block of its own.
     for (const std::uint32_t length : zero_fill_blocks(fill_bytes_, geometry_.block_size)) {
-        stager_.start(queue_.recycled());
+        start_block();
         std::memset(stager_.tail(), 0, length);
         stager_.commit(length);
         if (!push_staged())

@@ -74,6 +74,8 @@ public:
 
     // Empty while all is well; otherwise the error that ends the burn.
     std::string StatusText() const { return queue_.status(); }
+    // StatusText is set: the burn ends.
+    bool Stopped() const { return queue_.has_status(); }
     // The source being read (the one that failed after an error).
     std::string CurrentFile() const;
     std::int64_t BytesQueued() const { return queue_.bytes_queued(); }
@@ -95,6 +97,7 @@ private:
     bool feed_zeros(std::int64_t bytes);
     bool feed_file(const std::string& path, std::int64_t size, bool sector_rounded_size);
     bool push_staged();
+    void start_block();
     void set_level(CachePriority level);
     void fail(const char* format, const std::string& path);
 
@@ -104,6 +107,10 @@ private:
     BlockQueue queue_;
     BlockStager stager_;
     CachePriority level_ = CachePriority::Lower;
+    // False once the system refused a level: it will refuse the others too.
+    bool levels_work_ = true;
+    // A recycled buffer for the next block.
+    CacheBlock spare_;
     mutable std::mutex file_mutex_;
     std::string current_file_;
     std::thread thread_;

@@ -109,7 +109,7 @@ int TrackWriter::take_block()
             return 0;
         }
         const int n = cache_.WaitBlock(buffer_.data(), kBlockWait);
-        if (!cache_.StatusText().empty())
+        if (cache_.Stopped())
             return 0;
         if (n >= 0)
             return n;
