@@ -50,8 +50,10 @@ void FaultInjector::after_command(std::uint8_t opcode, bool good)
 {
     // A long operation the drive goes on with after answering, such as a
     // format or the closing after a flush.
-    if (good && config_.not_ready_after && opcode == *config_.not_ready_after)
+    if (good && config_.not_ready_after && opcode == *config_.not_ready_after) {
         not_ready_armed_ = true;
+        not_ready_used_ = 0;
+    }
 }
 
 bool FaultInjector::medium_error_in(std::uint32_t lba, std::uint32_t blocks, std::uint32_t& sector) const

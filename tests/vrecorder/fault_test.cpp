@@ -75,6 +75,8 @@ TEST_F(FaultTest, NotReadyAfterAnOpcodeStartsCountingOnceItSucceeded)
         EXPECT_EQ(busy.asc(), 0x04);
     }
     EXPECT_EQ(disc_information()[7] & 0x03, 0x03);
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, list).good());
+    EXPECT_EQ(test_unit_ready().asc(), 0x04) << "every format starts the count again";
 }
 
 TEST_F(FaultTest, MediumErrorAtASectorFailsWritesAndReadsThere)
