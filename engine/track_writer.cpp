@@ -21,6 +21,9 @@ constexpr std::chrono::milliseconds kBlockWait{50};
 // DVD-R and DVD-RW close on their own after the flush; the writer watches
 // for the disc information to come back, at most this long.
 constexpr int kDvdFinishPolls = 1800;
+// A DVD+RW format runs in the background within minutes; stop watching it
+// after two hours, as the DVD-RW format before a burn does.
+constexpr int kDvdPlusRwFormatPolls = 3600;
 constexpr int kCloseBusyRetries = 1000;
 
 std::tm local_time_now()
@@ -128,10 +131,17 @@ bool TrackWriter::write_descriptor_copy(std::uint32_t sectors)
         // A DVD+RW that was never formatted: format it, wait, try again.
         const auto list = dvd_plus_rw_format_list();
         if (drive_.format_unit(list.data(), static_cast<std::uint32_t>(list.size()))) {
-            do {
+            for (int polls = 0; polls < kDvdPlusRwFormatPolls && !abort_; ++polls) {
                 clock_.sleep_ms(2000);
                 drive_.read_disc_information();
-            } while (drive_.additional_sense_code() == kAscNotReady && !abort_);
+                if (drive_.additional_sense_code() != kAscNotReady)
+                    break;
+            }
+        }
+        // Descriptors written now would point at files that never follow.
+        if (abort_) {
+            stop(burn_error::kAborted);
+            return false;
         }
         written = send();
     }
@@ -183,11 +193,15 @@ void TrackWriter::finish_track()
         const std::uint32_t size = buffer_size_;
         std::uint32_t free = size;
         drive_.show_buffer(size, free);
-        for (int polls = 0; polls < kDvdFinishPolls && !drive_.read_disc_information(); ++polls) {
+        bool finished = false;
+        for (int polls = 0; polls < kDvdFinishPolls && !(finished = drive_.read_disc_information()); ++polls) {
             free -= std::min(free, size / 960);
             drive_.show_buffer(size, free);
             clock_.sleep_ms(1000);
         }
+        // A drive that never answered has not said the data is on the disc.
+        if (!finished)
+            stop(writer_error());
     } else if (!drive_.synchronize_cache(120000, false)) {
         drive_.synchronize_cache(120000, true);
     }

@@ -85,6 +85,9 @@ RecorderConfig read_recorder(const IniFile& ini, const std::string& section, con
     std::string mode = trimmed_lower(ini.read_string(section, "dvd_rw_mode", "sequential"));
     config.dvd_rw_restricted_overwrite = mode == "restricted" || mode == "restricted-overwrite";
     config.auto_load = ini.read_bool(section, "auto_load", true);
+    std::string tray_log = ini.read_string(section, "tray_log");
+    if (!tray_log.empty())
+        config.tray_log = resolve(tray_log, base);
 
     FaultConfig& faults = config.faults;
     faults.busy_commands = read_count(ini, section, "busy_commands");
@@ -94,6 +97,12 @@ RecorderConfig read_recorder(const IniFile& ini, const std::string& section, con
         faults.fault_command = parse_opcode(command);
         if (!faults.fault_command)
             warnings.push_back("[" + section + "] fault_command is not an opcode: " + command);
+    }
+    std::string after = ini.read_string(section, "not_ready_after");
+    if (!after.empty()) {
+        faults.not_ready_after = parse_opcode(after);
+        if (!faults.not_ready_after)
+            warnings.push_back("[" + section + "] not_ready_after is not an opcode: " + after);
     }
     std::int64_t sector = ini.read_int64(section, "medium_error_sector", -1);
     if (sector >= 0 && sector <= 0xFFFFFFFF)

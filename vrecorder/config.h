@@ -17,6 +17,7 @@ struct FaultConfig {
     std::uint32_t busy_commands = 0;      // answer BUSY to this many commands
     std::uint32_t not_ready_commands = 0; // answer NOT READY to this many medium commands
     std::optional<std::uint8_t> fault_command; // limit the two counts above to one opcode
+    std::optional<std::uint8_t> not_ready_after; // the not-ready count starts anew each time this opcode succeeds
     std::optional<std::uint32_t> medium_error_sector; // READ or WRITE touching it fails
     std::optional<std::uint8_t> never_complete;       // this opcode stays pending for ever
     std::uint32_t never_complete_after = 0;           // ... after this many normal completions
@@ -33,6 +34,7 @@ struct RecorderConfig {
     std::uint32_t capacity = 0;        // blocks, 0 = the medium's own
     bool dvd_rw_restricted_overwrite = false; // mode of a blank DVD-RW
     bool auto_load = true;             // the tray closes by itself after an eject
+    std::filesystem::path tray_log;    // "open"/"closed" appended as the tray moves; empty for none
     FaultConfig faults;
 };
 

@@ -33,7 +33,8 @@ InjectedFault FaultInjector::before_command(std::uint8_t opcode, bool needs_medi
         return InjectedFault::busy;
     }
     bool limited = !config_.fault_command || opcode == *config_.fault_command;
-    if (not_ready_used_ < config_.not_ready_commands && reports_readiness && limited) {
+    bool armed = !config_.not_ready_after || not_ready_armed_;
+    if (not_ready_used_ < config_.not_ready_commands && reports_readiness && limited && armed) {
         ++not_ready_used_;
         return InjectedFault::not_ready;
     }
@@ -43,6 +44,16 @@ InjectedFault FaultInjector::before_command(std::uint8_t opcode, bool needs_medi
         ++completions_of_hung_opcode_;
     }
     return InjectedFault::none;
+}
+
+void FaultInjector::after_command(std::uint8_t opcode, bool good)
+{
+    // A long operation the drive goes on with after answering, such as a
+    // format or the closing after a flush.
+    if (good && config_.not_ready_after && opcode == *config_.not_ready_after) {
+        not_ready_armed_ = true;
+        not_ready_used_ = 0;
+    }
 }
 
 bool FaultInjector::medium_error_in(std::uint32_t lba, std::uint32_t blocks, std::uint32_t& sector) const

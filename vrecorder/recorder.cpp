@@ -67,7 +67,9 @@ CommandResult Recorder::execute(const CommandRequest& request)
             return CommandResult::check(sense);
         refresh_from_disk();
     }
-    return dispatch(request);
+    CommandResult result = dispatch(request);
+    faults_.after_command(opcode, result.status == CommandStatus::good);
+    return result;
 }
 
 bool Recorder::needs_medium(std::uint8_t opcode)

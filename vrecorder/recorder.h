@@ -77,6 +77,8 @@ private:
     void refresh_from_disk();
     Sense eject();
     void close_tray();
+    // Appends the tray's new position to the tray log, when there is one.
+    void log_tray(const char* position) const;
     Sense ensure_medium();
     std::filesystem::path next_blank_image();
 

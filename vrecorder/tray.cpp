@@ -1,6 +1,7 @@
 // The tray: which disc is in the drive, loading it from its image and state
 // file, keeping the state file current, eject and load.
 
+#include <fstream>
 #include <system_error>
 
 #include "vrecorder/disc_state_file.h"
@@ -20,6 +21,13 @@ fs::file_time_type modification_time(const fs::path& path)
 }
 
 } // namespace
+
+void Recorder::log_tray(const char* position) const
+{
+    if (config_.tray_log.empty())
+        return;
+    std::ofstream(config_.tray_log, std::ios::app) << position << '\n';
+}
 
 void Recorder::load_disc(const fs::path& image)
 {
@@ -77,6 +85,7 @@ Sense Recorder::eject()
     disc_.reset();
     test_disc_.reset();
     tray_open_ = true;
+    log_tray("open");
     return sense::ok;
 }
 
@@ -98,6 +107,7 @@ void Recorder::close_tray()
     if (!tray_open_)
         return;
     tray_open_ = false;
+    log_tray("closed");
     if (!config_.next_image.empty())
         load_disc(next_blank_image());
     else

@@ -5,12 +5,18 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +46,85 @@ std::string sq(const fs::path& path)
 {
     return "'" + path.string() + "'";
 }
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A child process whose stdout and stderr are read while it runs.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+    {
+        int pipe_ends[2];
+        if (::pipe2(pipe_ends, O_CLOEXEC) != 0)
+            return;
+        // Everything the child needs is made before fork.
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        std::vector<char*> env;
+        for (const auto& e : environment)
+            env.push_back(const_cast<char*>(e.c_str()));
+        env.push_back(nullptr);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(pipe_ends[1], STDOUT_FILENO);
+            ::dup2(pipe_ends[1], STDERR_FILENO);
+            ::execve(args[0], args.data(), env.data());
+            ::_exit(127);
+        }
+        ::close(pipe_ends[1]);
+        output_fd_ = pipe_ends[0];
+        ::fcntl(output_fd_, F_SETFL, O_NONBLOCK);
+    }
+    ~Child()
+    {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_fd_ >= 0)
+            ::close(output_fd_);
+    }
+
+    bool started() const { return pid_ > 0 && output_fd_ >= 0; }
+    void signal(int number) { ::kill(pid_, number); }
+    const std::string& output()
+    {
+        std::array<char, 4096> chunk;
+        for (ssize_t n; (n = ::read(output_fd_, chunk.data(), chunk.size())) > 0;)
+            output_.append(chunk.data(), static_cast<std::size_t>(n));
+        return output_;
+    }
+    // Waits at most timeout for the child to end; its wait status, or
+    // nothing when it is still running.
+    std::optional<int> wait(std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                output();
+                return status;
+            }
+            if (std::chrono::steady_clock::now() > deadline)
+                return std::nullopt;
+            output();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    int output_fd_ = -1;
+    bool exited_ = false;
+    std::string output_;
+};
 
 class BurnVerbTest : public ::testing::Test {
 protected:
@@ -215,6 +300,59 @@ TEST_F(BurnVerbTest, MissingSourceFailsWithItsName)
     const CliRun burn = cli("burn", files({sources_[0]}) + " " + sq(folder_ / "src" / "gone.mp3"));
     EXPECT_NE(burn.status, 0);
     EXPECT_NE(burn.output.find("gone.mp3"), std::string::npos) << burn.output;
+}
+
+TEST_F(BurnVerbTest, EjectOpensTheTrayAfterTheBurnOnlyWhenAsked)
+{
+    std::ofstream(folder_ / "vrecorder.ini") << "[r]\nmedium=cd-r\nimage=disc.iso\ntray_log=tray.log\n";
+    const CliRun kept = cli("burn", files({sources_[1]}));
+    ASSERT_EQ(kept.status, 0) << kept.output;
+    EXPECT_EQ(contents(folder_ / "tray.log"), "") << "without --eject the tray stays closed";
+
+    const CliRun ejected = cli("burn", "--append --eject" + files({sources_[2]}));
+    ASSERT_EQ(ejected.status, 0) << ejected.output;
+    EXPECT_NE(ejected.output.find("Disc written:"), std::string::npos) << ejected.output;
+    // Opened once, after the session was closed, and nothing asked for the
+    // disc again (that would have closed the tray).
+    EXPECT_EQ(contents(folder_ / "tray.log"), "open\n");
+    EXPECT_NE(contents(folder_ / "disc.iso.state").find("closed_sessions=2"), std::string::npos);
+}
+
+TEST_F(BurnVerbTest, CtrlCAbortsTheBurnAndLeavesTheSessionOpen)
+{
+    // Past the recorder's 4 MiB buffer the writes go at 8 MB/s: about three
+    // seconds for the rest of the file, long enough to be interrupted.
+    std::ofstream(folder_ / "vrecorder.ini") << "[r]\nmedium=cd-r\nimage=disc.iso\nspeed=8000\n";
+    const fs::path big = source("big.mp3", 28'000'000);
+    const std::string binary = VALMURI_BINARY_DIR;
+    Child burn({binary + "/valmuri-cli", "burn", "--library", binary + "/libwnaspi32.so", big.string()},
+               {"VALMURI_VRECORDER=" + (folder_ / "vrecorder.ini").string(), "XDG_DATA_HOME=" + folder_.string(),
+                "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"});
+    ASSERT_TRUE(burn.started());
+
+    // Interrupt once the data is reaching the disc.
+    const fs::path image = folder_ / "disc.iso";
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::error_code error;
+    while (fs::file_size(image, error) < 1'000'000 || error) {
+        ASSERT_FALSE(burn.wait(std::chrono::milliseconds(5))) << "ended before writing: " << burn.output();
+        ASSERT_LT(std::chrono::steady_clock::now(), give_up) << "nothing written: " << burn.output();
+    }
+    const auto interrupted = std::chrono::steady_clock::now();
+    burn.signal(SIGINT);
+    const std::optional<int> status = burn.wait(std::chrono::seconds(8));
+    ASSERT_TRUE(status) << "still running 8 s after Ctrl+C: " << burn.output();
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(4));
+
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by a signal, not by the abort: " << burn.output();
+    EXPECT_NE(WEXITSTATUS(*status), 0);
+    EXPECT_NE(burn.output().find("valmuri-cli: OPERATION ABORTED BY USER"), std::string::npos) << burn.output();
+    EXPECT_EQ(burn.output().find("Disc written"), std::string::npos) << burn.output();
+    EXPECT_LT(fs::file_size(image), fs::file_size(big));
+    // The track is not closed and the disc stays blank for readers: no
+    // session was closed.
+    const std::string state = contents(folder_ / "disc.iso.state");
+    EXPECT_NE(state.find("closed_sessions=0"), std::string::npos) << state;
 }
 
 } // namespace

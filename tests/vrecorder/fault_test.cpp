@@ -58,6 +58,27 @@ TEST_F(FaultTest, NeverReadyStaysNotReady)
     EXPECT_TRUE(in({0x12, 0, 0, 0, 0x80, 0}, data).good());
 }
 
+TEST_F(FaultTest, NotReadyAfterAnOpcodeStartsCountingOnceItSucceeded)
+{
+    // A DVD+RW formatting in the background after FORMAT UNIT answered.
+    configure("[r]\nmedium=dvd+rw\nnot_ready_commands=2\nnot_ready_after=04\n");
+    std::vector<std::uint8_t> bad_list{0x00, 0x82, 0x00, 0x07, 0x00, 0x23, 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
+    std::vector<std::uint8_t> list{0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
+    EXPECT_TRUE(test_unit_ready().good()) << "nothing counts before the format";
+    ASSERT_FALSE(out({0x04, 0x11, 0, 0, 0, 0}, bad_list).good());
+    EXPECT_TRUE(test_unit_ready().good()) << "a rejected format starts nothing";
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, list).good());
+    std::vector<std::uint8_t> info(56);
+    for (int i = 0; i < 2; ++i) {
+        Reply busy = in({0x51, 0, 0, 0, 0, 0, 0, 0, 56, 0}, info);
+        EXPECT_EQ(busy.key(), 0x2);
+        EXPECT_EQ(busy.asc(), 0x04);
+    }
+    EXPECT_EQ(disc_information()[7] & 0x03, 0x03);
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, list).good());
+    EXPECT_EQ(test_unit_ready().asc(), 0x04) << "every format starts the count again";
+}
+
 TEST_F(FaultTest, MediumErrorAtASectorFailsWritesAndReadsThere)
 {
     configure("[w]\nmedium=cd-r\nmedium_error_sector=40\n[r]\nmedium=dvd+rw\nimage=plus.iso\nmedium_error_sector=7\n");

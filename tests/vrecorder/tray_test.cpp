@@ -2,6 +2,8 @@
 
 #include "recorder_fixture.h"
 
+#include <iterator>
+
 namespace valmuri::vrecorder::test {
 namespace {
 
@@ -78,6 +80,20 @@ TEST_F(TrayTest, ATrayThatDoesNotCloseByItselfWaitsForLoad)
     EXPECT_EQ(current_profile(), 0x0000) << "no disc, no current profile";
     ASSERT_TRUE(start_stop(load).good());
     EXPECT_TRUE(test_unit_ready().good());
+}
+
+TEST_F(TrayTest, TheTrayLogFollowsTheTray)
+{
+    configure("[r]\nmedium=cd-r\ntray_log=tray.log\n");
+    ASSERT_TRUE(start_stop(load).good());
+    EXPECT_FALSE(fs::exists(folder() / "tray.log")) << "a closed tray does not move on load";
+    ASSERT_TRUE(start_stop(eject).good());
+    ASSERT_TRUE(start_stop(eject).good());
+    ASSERT_TRUE(test_unit_ready().good()); // closes by itself
+    ASSERT_TRUE(start_stop(eject).good());
+    std::ifstream log(folder() / "tray.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "open\nclosed\nopen\n");
 }
 
 TEST_F(TrayTest, PreventedRemovalKeepsTheDiscIn)
