@@ -6,7 +6,11 @@
 
 namespace valmuri {
 
-BlockQueue::BlockQueue(std::int64_t capacity) : capacity_(std::max<std::int64_t>(capacity, 1)) {}
+BlockQueue::BlockQueue(std::int64_t capacity)
+    : capacity_(std::max<std::int64_t>(capacity, 1)),
+      refill_level_(capacity_ - std::max<std::int64_t>(capacity_ / 4, 1))
+{
+}
 
 void BlockQueue::push_locked(CacheBlock block)
 {
@@ -78,7 +82,9 @@ int BlockQueue::take_locked(std::unique_lock<std::mutex>& lock, std::uint8_t* de
         return -1;
     }
     CacheBlock block = pop_locked();
-    const bool wake = room_waiters_ > 0;
+    // A producer waiting on a full queue is woken once a quarter of it has
+    // drained: it refills in a burst instead of waking for every block.
+    const bool wake = room_waiters_ > 0 && std::ssize(blocks_) <= refill_level_;
     lock.unlock();
     if (wake)
         room_.notify_one();

@@ -73,6 +73,8 @@ private:
     CacheBlock pop_locked();
 
     const std::int64_t capacity_;
+    // The queue length at which a waiting producer is woken.
+    const std::int64_t refill_level_;
     mutable std::mutex mutex_;
     std::condition_variable room_;
     std::condition_variable data_;

@@ -1,10 +1,24 @@
 #include "engine/writer_thread.h"
 
+#include "drive/transport.h"
 #include "engine/burner.h"
 #include "engine/thread_priority.h"
 #include "engine/writer_drive.h"
 
 namespace valmuri {
+namespace {
+
+// A real drive records while the writer sleeps in the pass-through call, so
+// the writer runs time-critical to send the next block the moment the drive
+// can take it. A library layer (the virtual recorder) does its work on the
+// calling thread: the writer is then busy copying, and above normal priority
+// it would keep its own read-ahead thread off the processor it shares.
+ThreadLevel writer_level()
+{
+    return aspi_layer_name() == kEmulationLayerName ? ThreadLevel::TimeCritical : ThreadLevel::Normal;
+}
+
+} // namespace
 
 void BurnState::set_cache(std::unique_ptr<TCacheThread> cache)
 {
@@ -55,7 +69,7 @@ void TThWrite::WaitFor()
 
 void TThWrite::Execute()
 {
-    set_current_thread_level(ThreadLevel::TimeCritical);
+    set_current_thread_level(writer_level());
     TCacheThread& cache = *state_.cache();
 
     DeviceWriterDrive drive(burner_);
