@@ -262,8 +262,14 @@ std::string TrackWriter::run()
     announce();
 
     int bytes = take_block();
-    if (bytes > 0 && writes_in_place(disc_type_)
-        && !write_descriptor_copy(static_cast<std::uint32_t>(bytes) / kSectorBytes))
+    const bool copies = bytes > 0 && writes_in_place(disc_type_);
+    const auto copy_sectors = static_cast<std::uint32_t>(std::max(bytes, 0)) / kSectorBytes;
+    // On a disc that already holds a volume, the new descriptors replace the
+    // old ones only once everything they point at is written: a burn that
+    // stops halfway leaves the earlier files readable. On an empty disc the
+    // copy goes first; it is also what finds an unformatted DVD+RW.
+    const bool copy_last = copies && settings_.start_sector > 0;
+    if (copies && !copy_last && !write_descriptor_copy(copy_sectors))
         bytes = 0;
     if (!is_cd_type(disc_type_))
         drive_.suppress_failure_log();
@@ -295,6 +301,8 @@ std::string TrackWriter::run()
         sectors_written_ += length / kSectorBytes;
         bytes = take_block();
     }
+    if (copy_last && !cache_.Stopped())
+        write_descriptor_copy(copy_sectors);
 
     finish_track();
     if (!cache_.StatusText().empty())

@@ -286,6 +286,28 @@ TEST_F(BurnVerbTest, DvdPlusRwGrowsItsVolumeInPlace)
     expect_readable(folder_ / "disc.iso", {sources_[0], sources_[1], later});
 }
 
+TEST_F(BurnVerbTest, DvdPlusRwSessionThatFailsAtItsStartKeepsTheEarlierFiles)
+{
+    recorder("dvd+rw");
+    ASSERT_EQ(cli("burn", files({sources_[0], sources_[1]})).status, 0);
+    // The new session starts where the volume ends; its very first write
+    // fails, so none of the new directories reach the disc.
+    std::ifstream disc(folder_ / "disc.iso", std::ios::binary);
+    std::array<unsigned char, 4> size{};
+    disc.seekg(16 * 2048 + 80);
+    disc.read(reinterpret_cast<char*>(size.data()), 4);
+    disc.close();
+    const std::uint32_t start = size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::uint32_t>(size[3]) << 24;
+    ASSERT_GT(start, 0u);
+    std::ofstream(folder_ / "vrecorder.ini", std::ios::app) << "medium_error_sector=" << start << "\n";
+
+    const CliRun second = cli("burn", "--append" + files({source("later.mp3", 300000)}));
+    EXPECT_NE(second.status, 0);
+    EXPECT_NE(second.output.find("WRITER ERROR [MEDIUM ERROR"), std::string::npos) << second.output;
+    // The descriptors at the start of the disc still describe the first volume.
+    expect_readable(folder_ / "disc.iso", {sources_[0], sources_[1]});
+}
+
 TEST_F(BurnVerbTest, TestWriteLeavesTheDiscBlank)
 {
     recorder("cd-r");

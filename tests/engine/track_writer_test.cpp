@@ -149,12 +149,13 @@ TEST(TrackWriter, DvdRamIsWrittenInPlaceWithoutCalibrationBufferQueriesOrClosing
     run.settings.descriptor_copy.assign(65537, 0xD5);
     run.run();
     EXPECT_EQ(run.result, "");
-    // The descriptor copy goes to sector 0 first, as long as the first block.
+    // The disc already holds a volume: the data goes first, then the
+    // descriptor copy to sector 0, as long as the first block.
     ASSERT_GE(run.drive.writes.size(), 2u);
-    EXPECT_EQ(run.drive.writes[0].lba, 0u);
-    EXPECT_EQ(run.drive.writes[0].sectors, 32);
-    EXPECT_EQ(run.drive.written[0], 0xD5);
-    EXPECT_EQ(run.drive.writes[1].lba, 1000u);
+    EXPECT_EQ(run.drive.writes.front().lba, 1000u);
+    EXPECT_EQ(run.drive.writes.back().lba, 0u);
+    EXPECT_EQ(run.drive.writes.back().sectors, 32);
+    EXPECT_EQ(run.drive.written[run.drive.written.size() - 32 * kSectorBytes], 0xD5);
     EXPECT_FALSE(run.drive.has("OPC"));
     EXPECT_FALSE(run.drive.has("CLOSE"));
     // Buffer queries run during writing only.
@@ -223,6 +224,21 @@ TEST(TrackWriter, AbortStopsBeforeTheNextWriteFlushesAndLeavesTheTrackOpen)
     EXPECT_TRUE(run.drive.has("SYNC 120000 0"));
     EXPECT_FALSE(run.drive.has("CLOSE"));
     EXPECT_FALSE(run.drive.has("ALLOW"));
+}
+
+TEST(TrackWriter, AbortedSessionOnAGrownDvdPlusRwLeavesTheOldDescriptors)
+{
+    WriterRun run(10, 2000, false);
+    run.settings.start_sector = 5000;
+    run.drive.on_write = [&](std::uint32_t, std::uint16_t, const std::uint8_t*) -> const FakeWriterDrive::Failure* {
+        if (run.drive.writes.size() == 2)
+            run.abort = true;
+        return nullptr;
+    };
+    run.run();
+    EXPECT_EQ(run.result, burn_error::kAborted);
+    for (const auto& write : run.drive.writes)
+        EXPECT_GE(write.lba, 5000u) << "sector 0 was overwritten";
 }
 
 TEST(TrackWriter, DriveBusyForEverEndsAfterTenThousandRetries)
