@@ -4,13 +4,13 @@
 #include "engine/burner.h"
 
 #include "engine/device_disc_queries.h"
+#include "recorder_library.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <fstream>
 #include <thread>
 
@@ -19,7 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kLibrary = std::string(VALMURI_BINARY_DIR) + "/libwnaspi32.so";
 
 class BurnToRecorder : public ::testing::Test {
 protected:
@@ -29,7 +28,7 @@ protected:
         std::ofstream(ini) << "[r]\nmedium=cd-r\nimage=" << (folder_.path() / "disc.iso").string() << "\n" << extra;
         ::setenv("VALMURI_VRECORDER", ini.c_str(), 1);
         burner_.set_dispatcher(dispatcher_);
-        ASSERT_TRUE(burner_.InitializeASPI(false, kLibrary));
+        ASSERT_TRUE(burner_.InitializeASPI(false, test::kRecorderLibrary));
         ASSERT_FALSE(burner_.Devices().empty());
         burner_.SelectDevice(burner_.Devices()[0]);
         burner_.SetDiscQueries(&queries_);
@@ -47,16 +46,7 @@ protected:
     void TearDown() override
     {
         burner_.UnloadASPI();
-        // The library drops its recorders (saving their discs) at the next
-        // question once the configuration names none.
-        const fs::path empty = folder_.path() / "empty.ini";
-        std::ofstream(empty) << "; none\n";
-        ::setenv("VALMURI_VRECORDER", empty.c_str(), 1);
-        if (void* library = ::dlopen(kLibrary.c_str(), RTLD_NOW)) {
-            if (auto info = reinterpret_cast<std::uint32_t (*)()>(::dlsym(library, "GetASPI32SupportInfo")))
-                info();
-            ::dlclose(library);
-        }
+        test::release_recorders(folder_.path());
     }
 
     // Lays out the files and burns them; the main loop runs until OnWriteDone.
