@@ -41,7 +41,9 @@ public:
     // returns its length; -1 when the queue is empty for the moment; 0 when
     // everything has been taken or the queue was closed with a status text.
     int take(std::uint8_t* dest);
-    // As take, but waits up to max_wait for a block; -1 only on timeout.
+    // As take, but when the queue is empty waits up to max_wait until a
+    // quarter of it is filled again (or it is closed); -1 only when it is
+    // still empty then.
     int wait_take(std::uint8_t* dest, std::chrono::milliseconds max_wait);
 
     // --- either side
@@ -75,6 +77,8 @@ private:
     const std::int64_t capacity_;
     // The queue length at which a waiting producer is woken.
     const std::int64_t refill_level_;
+    // The queue length at which a consumer that found it empty goes on.
+    const std::int64_t resume_level_;
     mutable std::mutex mutex_;
     std::condition_variable room_;
     std::condition_variable data_;

@@ -92,6 +92,43 @@ TEST(BlockQueue, CloseDropsBlocksKeepsTheFirstTextAndWakesBothSides)
     EXPECT_EQ(queue.size(), 0);
 }
 
+TEST(BlockQueue, WriterThatFoundTheQueueEmptyGoesOnOnceAQuarterIsRefilled)
+{
+    BlockQueue queue(8);
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+    for (std::uint8_t i = 0; i < 8; ++i)
+        put(queue, block_of(kSectorBytes, i));
+    for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(queue.take(dest.data()), static_cast<int>(kSectorBytes));
+
+    std::atomic<int> got{-2};
+    std::thread writer([&] { got = queue.wait_take(dest.data(), std::chrono::seconds(10)); });
+    // The stall is counted under the lock the writer then waits with.
+    while (queue.consumer_stalls() == 0)
+        std::this_thread::yield();
+    put(queue, block_of(kSectorBytes, 20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(got.load(), -2) << "woken by the first block";
+    put(queue, block_of(kSectorBytes, 21));
+    writer.join();
+    EXPECT_EQ(got.load(), static_cast<int>(kSectorBytes));
+    EXPECT_EQ(dest[0], 20);
+    EXPECT_EQ(queue.consumer_stalls(), 1);
+
+    ASSERT_EQ(queue.take(dest.data()), static_cast<int>(kSectorBytes));
+
+    // At the end of the image the last block is taken without waiting for more.
+    got = -2;
+    std::thread last([&] { got = queue.wait_take(dest.data(), std::chrono::seconds(10)); });
+    while (queue.consumer_stalls() == 1)
+        std::this_thread::yield();
+    put(queue, block_of(kSectorBytes, 22));
+    queue.finish();
+    last.join();
+    EXPECT_EQ(got.load(), static_cast<int>(kSectorBytes));
+    EXPECT_EQ(dest[0], 22);
+}
+
 TEST(BlockQueue, WaitTakeTimesOutWithMinusOneAndWakesOnData)
 {
     BlockQueue queue(4);
