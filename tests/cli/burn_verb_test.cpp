@@ -1,6 +1,8 @@
 // valmuri-cli burn run as a user runs it, against the virtual recorder; the
 // discs it writes are read back with isoinfo, xorriso, bsdtar and pycdlib.
 
+#include "shell_run.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,29 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string output; // stdout and stderr
-};
-
-CliRun shell(const std::string& command)
-{
-    CliRun result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return result;
-    std::array<char, 512> chunk;
-    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe))
-        result.output.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::string sq(const fs::path& path)
-{
-    return "'" + path.string() + "'";
-}
+using valmuri::test::CliRun;
+using valmuri::test::shell;
+using valmuri::test::sq;
 
 std::string contents(const fs::path& path)
 {

@@ -1,24 +1,22 @@
 // valmuri-cli erase run as a user runs it, against the virtual recorder.
 
+#include "shell_run.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
-#include <algorithm>
-#include <sys/wait.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string output; // stdout and stderr
-};
+using valmuri::test::CliRun;
+using valmuri::test::shell;
+using valmuri::test::sq;
 
 class EraseVerbTest : public ::testing::Test {
 protected:
@@ -41,19 +39,9 @@ protected:
     CliRun run(const std::string& arguments)
     {
         const std::string binary = std::string(VALMURI_BINARY_DIR);
-        const std::string command = "cd '" + folder_.string() + "' && VALMURI_VRECORDER='"
-            + (folder_ / "vrecorder.ini").string() + "' XDG_DATA_HOME='" + folder_.string() + "' '" + binary
-            + "/valmuri-cli' erase --library '" + binary + "/libwnaspi32.so' " + arguments + " 2>&1";
-        CliRun result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return result;
-        std::array<char, 512> chunk;
-        while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe))
-            result.output.append(chunk.data(), n);
-        const int status = ::pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return shell("cd " + sq(folder_) + " && VALMURI_VRECORDER=" + sq(folder_ / "vrecorder.ini")
+                     + " XDG_DATA_HOME=" + sq(folder_) + " " + sq(binary + "/valmuri-cli") + " erase --library "
+                     + sq(binary + "/libwnaspi32.so") + " " + arguments);
     }
 
     fs::path folder_;
