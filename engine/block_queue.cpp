@@ -6,10 +6,11 @@
 
 namespace valmuri {
 
-BlockQueue::BlockQueue(std::int64_t capacity)
+BlockQueue::BlockQueue(std::int64_t capacity, std::chrono::milliseconds gather)
     : capacity_(std::max<std::int64_t>(capacity, 1)),
       refill_level_(capacity_ - std::max<std::int64_t>(capacity_ / 4, 1)),
-      resume_level_(std::max<std::int64_t>(capacity_ / 4, 1))
+      resume_level_(std::max<std::int64_t>(capacity_ / 4, 1)),
+      gather_(gather)
 {
 }
 
@@ -46,7 +47,8 @@ std::int64_t BlockQueue::push(CacheBlock& block)
             return -1;
         if (block.length > 0) {
             push_locked(std::move(block));
-            wake = data_waiters_ > 0 && std::ssize(blocks_) >= resume_level_;
+            // A waiting consumer wants the first block, then a quarter.
+            wake = data_waiters_ > 0 && (blocks_.size() == 1 || std::ssize(blocks_) >= resume_level_);
             block = {};
             if (!spare_.empty()) {
                 block = std::move(spare_.back());
@@ -112,10 +114,12 @@ int BlockQueue::wait_take(std::uint8_t* dest, std::chrono::milliseconds max_wait
         if (first_fill_done_)
             ++consumer_stalls_;
         ++data_waiters_;
-        // Resume once a few blocks are queued, not at the first one: taking
+        data_.wait_for(lock, max_wait, [&] { return !blocks_.empty() || closed_locked(); });
+        // Go on once a few blocks are queued, not at the first one: taking
         // each block as it arrives would keep both threads waking each other
-        // for every block, and the reader would never get ahead again.
-        data_.wait_for(lock, max_wait, [&] { return std::ssize(blocks_) >= resume_level_ || closed_locked(); });
+        // for every block, and a reader that is faster than the writer would
+        // never get ahead again. A slow source is waited for only briefly.
+        data_.wait_for(lock, gather_, [&] { return std::ssize(blocks_) >= resume_level_ || closed_locked(); });
         --data_waiters_;
         if (blocks_.empty() && !closed_locked())
             return -1;

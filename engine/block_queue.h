@@ -23,8 +23,9 @@ namespace valmuri {
 
 class BlockQueue {
 public:
-    // capacity: blocks the queue holds at most (at least 1).
-    explicit BlockQueue(std::int64_t capacity);
+    // capacity: blocks the queue holds at most (at least 1). gather: how long
+    // a consumer that found the queue empty waits for more than one block.
+    explicit BlockQueue(std::int64_t capacity, std::chrono::milliseconds gather = std::chrono::milliseconds(2));
 
     // --- producer side
     // Waits until the queue has room, appends block and hands back a
@@ -41,9 +42,9 @@ public:
     // returns its length; -1 when the queue is empty for the moment; 0 when
     // everything has been taken or the queue was closed with a status text.
     int take(std::uint8_t* dest);
-    // As take, but when the queue is empty waits up to max_wait until a
-    // quarter of it is filled again (or it is closed); -1 only when it is
-    // still empty then.
+    // As take, but when the queue is empty waits up to max_wait for a block,
+    // then up to the gather time until a quarter of the queue is filled (or
+    // it is closed); -1 only when it is still empty after max_wait.
     int wait_take(std::uint8_t* dest, std::chrono::milliseconds max_wait);
 
     // --- either side
@@ -77,8 +78,10 @@ private:
     const std::int64_t capacity_;
     // The queue length at which a waiting producer is woken.
     const std::int64_t refill_level_;
-    // The queue length at which a consumer that found it empty goes on.
+    // The queue length at which a consumer that found it empty goes on,
+    // unless the gather time has passed.
     const std::int64_t resume_level_;
+    const std::chrono::milliseconds gather_;
     mutable std::mutex mutex_;
     std::condition_variable room_;
     std::condition_variable data_;

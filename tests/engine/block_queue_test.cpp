@@ -94,7 +94,7 @@ TEST(BlockQueue, CloseDropsBlocksKeepsTheFirstTextAndWakesBothSides)
 
 TEST(BlockQueue, WriterThatFoundTheQueueEmptyGoesOnOnceAQuarterIsRefilled)
 {
-    BlockQueue queue(8);
+    BlockQueue queue(8, std::chrono::seconds(10));
     std::vector<std::uint8_t> dest(kDvdBlockBytes);
     for (std::uint8_t i = 0; i < 8; ++i)
         put(queue, block_of(kSectorBytes, i));
@@ -127,6 +127,25 @@ TEST(BlockQueue, WriterThatFoundTheQueueEmptyGoesOnOnceAQuarterIsRefilled)
     last.join();
     EXPECT_EQ(got.load(), static_cast<int>(kSectorBytes));
     EXPECT_EQ(dest[0], 22);
+}
+
+TEST(BlockQueue, WriterTakesALoneBlockFromASlowSourceAfterTheGatherTime)
+{
+    BlockQueue queue(8, std::chrono::milliseconds(20));
+    std::vector<std::uint8_t> dest(kDvdBlockBytes);
+    for (std::uint8_t i = 0; i < 8; ++i)
+        put(queue, block_of(kSectorBytes, i));
+    for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(queue.take(dest.data()), static_cast<int>(kSectorBytes));
+    std::thread source([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        put(queue, block_of(kSectorBytes, 30));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(queue.wait_take(dest.data(), std::chrono::seconds(10)), static_cast<int>(kSectorBytes));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "waited for a quarter";
+    EXPECT_EQ(dest[0], 30);
+    source.join();
 }
 
 TEST(BlockQueue, WaitTakeTimesOutWithMinusOneAndWakesOnData)
