@@ -66,7 +66,7 @@ void TEraseThread::write_zero_blocks(std::uint32_t count, bool stop_at_failure, 
     const std::vector<std::uint8_t> zeros(kZeroWriteBytes, 0);
     failed = false;
     for (std::uint32_t i = 0; i < count && !abandoned_; ++i) {
-        if (!device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kFlagsDataOut, kZeroWriteBytes, zeros.data())
+        if (!device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kZeroWriteBytes, zeros.data())
             && stop_at_failure) {
             failed = true;
             return;
