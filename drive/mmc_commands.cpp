@@ -29,6 +29,7 @@ void TSCSIDevice::build_error_text(const SRB_ExecSCSICmd& request)
     last_error_text_ = failure.text;
     target_busy_ = failure.target_busy;
     std::copy(sense.bytes.begin(), sense.bytes.end(), last_sense_.begin());
+    last_failure_ = CommandFailure{request.SRB_Status, request.SRB_HaStat, request.SRB_TargStat, sense};
 }
 
 void TSCSIDevice::write_failure_log_line(const SRB_ExecSCSICmd& request)
