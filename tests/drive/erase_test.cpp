@@ -132,6 +132,41 @@ TEST_F(EraseTest, DvdPlusRwThatStaysBusyStillEnds)
     EXPECT_LT(sim.count(0x51), 400);
 }
 
+TEST_F(EraseTest, ZeroBlocksThatCannotBeWrittenAreAnError)
+{
+    sim.profile = 0x1A; // DVD+RW: the first failed write ends the writes
+    sim.rejected = {0x2A};
+    ASSERT_TRUE(device.EraseDisc(kBlankQuick));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    EXPECT_EQ(sim.count(0x2A), 1);
+    EXPECT_EQ(sim.count(0x5B), 0);
+
+    events.clear();
+    sim.cdbs.clear();
+    sim.payloads.clear();
+    sim.profile = 0x12; // DVD-RAM quick: every block is tried
+    ASSERT_TRUE(device.EraseDisc(kBlankQuick));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    EXPECT_EQ(sim.count(0x2A), 11 + 65);
+}
+
+TEST_F(EraseTest, DriveLostWhileBlankingEndsTheWaitWithAnError)
+{
+    sim.blank_polls = 1000000; // would keep the thread polling up to the estimate
+    sim.on_command = [this](std::uint8_t opcode) {
+        if (opcode == 0xA1)
+            sim.lost = {0x00, 0x03, 0x51};
+    };
+    ASSERT_TRUE(device.EraseDisc(kBlankFull));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    // One poll tells; nothing is polled again after it.
+    EXPECT_LE(sim.count(0x00) + sim.count(0x51) + sim.count(0x03), 8);
+    EXPECT_EQ(device.LastErrorText().empty(), false);
+}
+
 TEST_F(EraseTest, DvdRamIsFormattedOrItsStartOverwritten)
 {
     sim.profile = 0x12;
