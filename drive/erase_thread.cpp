@@ -23,6 +23,7 @@ TEraseThread::TEraseThread(TSCSIDevice& device, std::uint8_t disc_type, std::uin
     : device_(device)
     , disc_type_(disc_type)
     , estimate_(estimate)
+    , hand_over_(device.dispatcher())
 {
 }
 
@@ -39,6 +40,7 @@ void TEraseThread::Start()
 void TEraseThread::Abandon()
 {
     abandoned_ = true;
+    hand_over_.close();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
 }
@@ -63,7 +65,7 @@ bool TEraseThread::drive_lost()
 bool TEraseThread::poll_ready()
 {
     const bool ready = device_.TestUnitReady(5000);
-    if (!ready && !drive_lost())
+    if (!ready && !drive_lost() && !abandoned_)
         device_.clock().sleep_ms(2000);
     return ready;
 }
@@ -96,7 +98,7 @@ void TEraseThread::Execute()
             poll_ready();
             update_progress();
         } while (not_ready() && bounded());
-        if (!drive_lost_)
+        if (!drive_lost_ && !abandoned_)
             device_.clock().sleep_ms(5000);
         do {
             update_progress();
@@ -133,7 +135,7 @@ void TEraseThread::Execute()
         break;
     }
 
-    if (TSCSIDevice::SlowReadyHost() && !drive_lost_) {
+    if (TSCSIDevice::SlowReadyHost() && !drive_lost_ && !abandoned_) {
         do {
             update_progress();
             counter_ += 2;
@@ -195,7 +197,7 @@ void TEraseThread::Execute()
     device_.erasing_ = false;
     if (abandoned_)
         return;
-    device_.dispatcher().run_on_main([this] {
+    hand_over_.run([this] {
         reported_ = true;
         device_.erasing_ = false;
         if (device_.OnEraseDone)

@@ -3,6 +3,8 @@
 // has finished, keeps the percentage the user sees, resets the drive and
 // reports the end through the device's OnEraseDone on the main thread.
 
+#include "platform/dispatcher.h"
+
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -44,6 +46,7 @@ private:
     TSCSIDevice& device_;
     const std::uint8_t disc_type_;
     const std::uint16_t estimate_;
+    HandOver hand_over_;
     double counter_ = 0;
     std::atomic<int> progress_{0};
     std::atomic<bool> reported_{false};
