@@ -25,4 +25,9 @@ void QtDispatcher::run_on_main(std::function<void()> task)
     QMetaObject::invokeMethod(context_, [&task] { task(); }, Qt::BlockingQueuedConnection);
 }
 
+void QtDispatcher::post(std::function<void()> task)
+{
+    QMetaObject::invokeMethod(context_, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+}
+
 } // namespace valmuri

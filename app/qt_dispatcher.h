@@ -17,6 +17,9 @@ public:
     // task runs at once (a blocking queued call into the own thread would
     // never return).
     void run_on_main(std::function<void()> task) override;
+    // Queued into the event loop; a task still queued when the dispatcher
+    // goes away is dropped.
+    void post(std::function<void()> task) override;
 
 private:
     QObject* context_;

@@ -56,7 +56,9 @@ enum {
 /* Host adapter status values the engine reads (byte 22 of the execute block). */
 enum {
     HASTAT_OK = 0x00,
-    HASTAT_TIMEOUT = 0x09
+    HASTAT_TIMEOUT = 0x09,
+    HASTAT_SEL_TO = 0x11,   /* selection timeout: the target did not answer */
+    HASTAT_BUS_FREE = 0x13  /* unexpected bus free: the request broke off */
 };
 
 #pragma pack(push, 1)

@@ -2,17 +2,21 @@
 
 #include "platform/endian.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace valmuri {
 
-std::size_t find_mode_page(const std::uint8_t* answer, std::uint8_t page_code, std::size_t fallback)
+std::optional<std::size_t> mode_page_offset(const std::uint8_t* answer, std::size_t length, std::uint8_t page_code,
+                                            std::size_t page_bytes)
 {
-    for (std::size_t at : {16, 8, 7}) {
-        if (answer[at] == page_code)
-            return at;
-    }
-    return fallback;
+    constexpr std::size_t kHeaderBytes = 8;
+    if (length < kHeaderBytes)
+        return std::nullopt;
+    const std::size_t at = kHeaderBytes + get_be16(answer + 6);
+    if (at + std::max<std::size_t>(page_bytes, 2) > length || (answer[at] & 0x3F) != page_code)
+        return std::nullopt;
+    return at;
 }
 
 std::uint32_t capabilities_from_page(const std::uint8_t* page)

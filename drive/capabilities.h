@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace valmuri {
 
@@ -44,10 +45,15 @@ inline constexpr std::uint16_t kFeatureDVDRWrite = 0x2F;
 
 inline constexpr std::uint16_t kDvdSpeedUnit = 1385; // KB/s of DVD 1X
 
-// Where a mode page starts in a MODE SENSE (10) answer: after the 8-byte
-// header, after a block descriptor (16), or one byte early as some drives
-// answer (7). Returns fallback when none of these holds the page code.
-std::size_t find_mode_page(const std::uint8_t* answer, std::uint8_t page_code, std::size_t fallback);
+// Where a mode page starts in a MODE SENSE (10) answer of length bytes:
+// after the 8-byte header and the block descriptors whose length the header
+// gives (bytes 6-7). Nothing when the page found there has another code or
+// fewer than page_bytes of it are in the answer.
+std::optional<std::size_t> mode_page_offset(const std::uint8_t* answer, std::size_t length, std::uint8_t page_code,
+                                            std::size_t page_bytes);
+// Bytes of the capabilities page that the engine reads (up to the current
+// write speed).
+inline constexpr std::size_t kCapabilitiesPageBytesRead = 22;
 
 // Bits from the capabilities page's bytes 2 (read), 3 (write) and 4 (BUF).
 std::uint32_t capabilities_from_page(const std::uint8_t* page);

@@ -40,18 +40,20 @@ bool TSCSIDevice::GetCapabilities()
     capabilities_page_.fill(0);
 
     std::array<std::uint8_t, kCapabilitiesReadLength> answer{};
-    std::size_t at = 8;
-    if (ModeSense10(kCapabilitiesPageCode, answer.data(), true, kCapabilitiesReadLength, kCapabilitiesReadLength - 1)) {
-        at = find_mode_page(answer.data(), kCapabilitiesPageCode, 8);
-        std::copy(answer.begin() + at, answer.end(), capabilities_page_.begin());
+    const auto page_in = [](const auto& answer, std::uint8_t code, std::size_t bytes) {
+        return mode_page_offset(answer.data(), answer.size(), code, bytes);
+    };
+    std::optional<std::size_t> at;
+    if (ModeSense10(kCapabilitiesPageCode, answer.data(), true, kCapabilitiesReadLength, kCapabilitiesReadLength - 1)
+        && (at = page_in(answer, kCapabilitiesPageCode, kCapabilitiesPageBytesRead))) {
+        std::copy(answer.begin() + *at, answer.end(), capabilities_page_.begin());
         const std::uint8_t* page = capabilities_page_.data();
         std::uint32_t caps = capabilities_from_page(page);
 
         std::array<std::uint8_t, kCurrentPageReadLength> vendor{};
         if (ModeSense10(kUnderrunProtectionPageCode, vendor.data(), false, kCurrentPageReadLength,
                 kCurrentPageReadLength - 1)
-            && (vendor[16] == kUnderrunProtectionPageCode || vendor[8] == kUnderrunProtectionPageCode
-                || vendor[7] == kUnderrunProtectionPageCode))
+            && page_in(vendor, kUnderrunProtectionPageCode, 2))
             caps |= capUnderrunProtection;
         if (ForcedUnderrunProtection())
             caps |= capUnderrunProtection;
@@ -71,10 +73,10 @@ bool TSCSIDevice::GetCapabilities()
     }
 
     std::array<std::uint8_t, kCurrentPageReadLength> current{};
-    if (!ModeSense10(kCapabilitiesPageCode, current.data(), false, kCurrentPageReadLength, kCurrentPageReadLength - 1))
+    if (!ModeSense10(kCapabilitiesPageCode, current.data(), false, kCurrentPageReadLength, kCurrentPageReadLength - 1)
+        || !(at = page_in(current, kCapabilitiesPageCode, kCapabilitiesPageBytesRead)))
         return false;
-    at = find_mode_page(current.data(), kCapabilitiesPageCode, at);
-    std::copy(current.begin() + at, current.end(), capabilities_page_.begin());
+    std::copy(current.begin() + *at, current.end(), capabilities_page_.begin());
 
     PageSpeeds speeds = speeds_from_page(capabilities_page_.data());
     if (speeds.current_write == 0)

@@ -23,6 +23,7 @@ TEraseThread::TEraseThread(TSCSIDevice& device, std::uint8_t disc_type, std::uin
     : device_(device)
     , disc_type_(disc_type)
     , estimate_(estimate)
+    , hand_over_(device.dispatcher())
 {
 }
 
@@ -39,6 +40,7 @@ void TEraseThread::Start()
 void TEraseThread::Abandon()
 {
     abandoned_ = true;
+    hand_over_.close();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
 }
@@ -50,34 +52,43 @@ void TEraseThread::update_progress()
 
 bool TEraseThread::not_ready() const
 {
-    return device_.LastAdditionalSenseCode() == kAscNotReady;
+    return device_.LastFailure().not_ready();
+}
+
+bool TEraseThread::drive_lost()
+{
+    if (device_.LastFailure().transport_error())
+        drive_lost_ = true;
+    return drive_lost_;
 }
 
 bool TEraseThread::poll_ready()
 {
     const bool ready = device_.TestUnitReady(5000);
-    if (!ready)
+    if (!ready && !drive_lost() && !abandoned_)
         device_.clock().sleep_ms(2000);
     return ready;
 }
 
-void TEraseThread::write_zero_blocks(std::uint32_t count, bool stop_at_failure, bool& failed)
+bool TEraseThread::write_zero_blocks(std::uint32_t count, bool stop_at_failure)
 {
     const std::vector<std::uint8_t> zeros(kZeroWriteBytes, 0);
-    failed = false;
+    bool all_written = true;
     for (std::uint32_t i = 0; i < count && !abandoned_; ++i) {
-        if (!device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kZeroWriteBytes, zeros.data())
-            && stop_at_failure) {
-            failed = true;
-            return;
-        }
+        if (device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kZeroWriteBytes, zeros.data()))
+            continue;
+        // The old contents stay readable behind a block that was not zeroed.
+        all_written = false;
+        with_error_ = true;
+        if (stop_at_failure || drive_lost())
+            break;
     }
+    return all_written;
 }
 
 void TEraseThread::Execute()
 {
     const std::uint8_t type = TSCSIDevice::CurrentDiscType();
-    bool failed = false;
     switch (type) {
     case dtDVDRWRestricted:
     case dtDVDRWSequential:
@@ -87,7 +98,8 @@ void TEraseThread::Execute()
             poll_ready();
             update_progress();
         } while (not_ready() && bounded());
-        device_.clock().sleep_ms(5000);
+        if (!drive_lost_ && !abandoned_)
+            device_.clock().sleep_ms(5000);
         do {
             update_progress();
             counter_ += 1;
@@ -101,10 +113,11 @@ void TEraseThread::Execute()
             device_.clock().sleep_ms(2000);
             counter_ += 2;
             device_.read_disc_information();
+            drive_lost();
             update_progress();
         } while (not_ready() && bounded());
-        write_zero_blocks(device_.blanking_type_ == kBlankQuick ? kZeroWritesQuick : kZeroWritesFull, true, failed);
-        if (!failed) {
+        if (!drive_lost_
+            && write_zero_blocks(device_.blanking_type_ == kBlankQuick ? kZeroWritesQuick : kZeroWritesFull, true)) {
             device_.clock().sleep_ms(300);
             counter_ += 1;
             update_progress();
@@ -114,7 +127,7 @@ void TEraseThread::Execute()
         break;
     case dtDVDRAM:
         if (device_.blanking_type_ == kBlankQuick) {
-            write_zero_blocks(kZeroWritesQuick, false, failed);
+            write_zero_blocks(kZeroWritesQuick, false);
             device_.SynchronizeCache(30000, false);
         }
         break;
@@ -122,7 +135,7 @@ void TEraseThread::Execute()
         break;
     }
 
-    if (TSCSIDevice::SlowReadyHost()) {
+    if (TSCSIDevice::SlowReadyHost() && !drive_lost_ && !abandoned_) {
         do {
             update_progress();
             counter_ += 2;
@@ -132,14 +145,15 @@ void TEraseThread::Execute()
         device_.clock().sleep_ms(5000);
     }
 
-    bool ready = poll_ready();
-    if (ready)
-        ready = device_.read_disc_information();
+    bool ready = drive_lost_ || poll_ready();
+    if (ready && !drive_lost_)
+        ready = device_.read_disc_information() || drive_lost();
     if (!ready) {
         if (disc_type_ != dtDVDRAM) {
             do {
                 update_progress();
                 device_.read_disc_information();
+                drive_lost();
                 counter_ += 5;
                 if (not_ready())
                     device_.clock().sleep_ms(5000);
@@ -154,7 +168,8 @@ void TEraseThread::Execute()
         do {
             update_progress();
             sense.fill(0);
-            device_.RequestSense(sense.data(), kRequestSenseLength);
+            if (!device_.RequestSense(sense.data(), kRequestSenseLength) && drive_lost())
+                break;
             counter_ += 2;
             if (sense[0] == 0xF0)
                 sense[12] = kAscNotReady;
@@ -177,10 +192,12 @@ void TEraseThread::Execute()
     device_.RezeroUnit();
     poll_ready();
 
+    if (drive_lost_)
+        with_error_ = true;
     device_.erasing_ = false;
     if (abandoned_)
         return;
-    device_.dispatcher().run_on_main([this] {
+    hand_over_.run([this] {
         reported_ = true;
         device_.erasing_ = false;
         if (device_.OnEraseDone)

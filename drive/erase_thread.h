@@ -3,6 +3,8 @@
 // has finished, keeps the percentage the user sees, resets the drive and
 // reports the end through the device's OnEraseDone on the main thread.
 
+#include "platform/dispatcher.h"
+
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -34,18 +36,24 @@ private:
     bool not_ready() const;
     // TEST UNIT READY with the 2-second pause after a failure.
     bool poll_ready();
-    bool bounded() const { return estimate_ >= counter_ && !abandoned_; }
-    void write_zero_blocks(std::uint32_t count, bool stop_at_failure, bool& failed);
+    bool bounded() const { return estimate_ >= counter_ && !abandoned_ && !drive_lost_; }
+    // Notes a transport error of the last command: the drive is gone and
+    // no poll is repeated after it.
+    bool drive_lost();
+    // False when a write failed; stop_at_failure ends the writes there.
+    bool write_zero_blocks(std::uint32_t count, bool stop_at_failure);
 
     TSCSIDevice& device_;
     const std::uint8_t disc_type_;
     const std::uint16_t estimate_;
+    HandOver hand_over_;
     double counter_ = 0;
     std::atomic<int> progress_{0};
     std::atomic<bool> reported_{false};
     std::atomic<bool> abandoned_{false};
-    // The erase itself never fails once started; kept for the event.
-    const bool with_error_ = false;
+    // Zero blocks that could not be written, or a drive lost on the way.
+    bool with_error_ = false;
+    bool drive_lost_ = false;
     std::thread thread_;
 };
 

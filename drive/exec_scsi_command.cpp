@@ -85,6 +85,7 @@ std::uint8_t TSCSIDevice::ExecSCSICommand(SRB_ExecSCSICmd& srb, std::uint32_t ti
     last_error_text_.clear();
     target_busy_ = false;
     last_sense_.fill(0);
+    last_failure_ = CommandFailure{};
 
     if (!aspi_loaded() || selected_.is_none()) {
         // Nothing is sent. The status says so, so that no caller mistakes

@@ -29,6 +29,7 @@ void TSCSIDevice::build_error_text(const SRB_ExecSCSICmd& request)
     last_error_text_ = failure.text;
     target_busy_ = failure.target_busy;
     std::copy(sense.bytes.begin(), sense.bytes.end(), last_sense_.begin());
+    last_failure_ = CommandFailure{request.SRB_Status, request.SRB_HaStat, request.SRB_TargStat, sense};
 }
 
 void TSCSIDevice::write_failure_log_line(const SRB_ExecSCSICmd& request)
@@ -63,21 +64,37 @@ bool TSCSIDevice::FormatUnit(std::uint8_t byte1, const std::uint8_t* list, std::
     return send_command(mmc::format_unit(byte1, length), const_cast<std::uint8_t*>(list));
 }
 
+namespace {
+
+// Closes the drive handle after the tray command, so the tray is free for
+// other programs, and then puts the process-wide setting back as it was.
+class CloseHandleForTrayCommand {
+public:
+    explicit CloseHandleForTrayCommand(bool wanted) : before_(close_handle_after_command())
+    {
+        if (wanted)
+            set_close_handle_after_command(true);
+    }
+    ~CloseHandleForTrayCommand() { set_close_handle_after_command(before_); }
+    CloseHandleForTrayCommand(const CloseHandleForTrayCommand&) = delete;
+    CloseHandleForTrayCommand& operator=(const CloseHandleForTrayCommand&) = delete;
+
+private:
+    const bool before_;
+};
+
+} // namespace
+
 bool TSCSIDevice::StartStopUnit(bool eject)
 {
-    set_close_handle_after_command(true);
-    const bool ok = send_command(mmc::start_stop_unit(eject), nullptr);
-    set_close_handle_after_command(false);
-    return ok;
+    CloseHandleForTrayCommand close_handle(true);
+    return send_command(mmc::start_stop_unit(eject), nullptr);
 }
 
 bool TSCSIDevice::PreventAllowMediumRemoval(bool allow)
 {
-    if (allow)
-        set_close_handle_after_command(true);
-    const bool ok = send_command(mmc::prevent_allow_medium_removal(allow), nullptr);
-    set_close_handle_after_command(false);
-    return ok;
+    CloseHandleForTrayCommand close_handle(allow);
+    return send_command(mmc::prevent_allow_medium_removal(allow), nullptr);
 }
 
 bool TSCSIDevice::ReadFormatCapacities()

@@ -16,6 +16,7 @@
 
 #include "drive/aspi_abi.h"
 #include "drive/capabilities.h"
+#include "drive/command_failure.h"
 #include "drive/disc_information.h"
 #include "drive/disc_type.h"
 #include "drive/mmc_command.h"
@@ -92,6 +93,9 @@ public:
     const std::array<std::uint8_t, kSenseSize>& LastSense() const { return last_sense_; }
     // The last failure carried target status BUSY.
     bool TargetBusy() const { return target_busy_; }
+    // Status, host and target status and sense data of the last failed
+    // command, and what to do about it; a success leaves it cleared.
+    const CommandFailure& LastFailure() const { return last_failure_; }
 
     // Fires OnDebugMessage when a handler is set: type 0 error lines,
     // type 1 informational lines, further types from the image side.
@@ -328,6 +332,7 @@ protected:
     std::string last_error_text_;
     std::array<std::uint8_t, kSenseSize> last_sense_{};
     bool target_busy_ = false;
+    CommandFailure last_failure_;
     // Suppresses the failure log line; the writer sets it before DVD data.
     std::atomic<bool> failure_log_latch_{false};
 

@@ -24,7 +24,34 @@ constexpr std::uint8_t kSenseRoom = 32;
 // Kernel host status values that have an ASPI host status of their own.
 constexpr std::uint8_t kDidNoConnect = 0x01;
 constexpr std::uint8_t kDidTimeOut = 0x03;
-constexpr std::uint8_t kHostSelectionTimeout = 0x11;
+constexpr std::uint8_t kDidBadTarget = 0x04;
+constexpr std::uint8_t kDriverTimeout = 0x06;
+
+// The ASPI host status of a request the kernel failed before or after the
+// drive saw it, so that no caller takes it for a busy drive. A request the
+// drive itself refused keeps host status 0 and its SCSI status and sense.
+std::uint8_t host_status_of(bool opened, bool sent, const sg_io_hdr& io)
+{
+    if (!opened)
+        return HASTAT_SEL_TO;
+    if (!sent)
+        return HASTAT_BUS_FREE;
+    switch (io.host_status) {
+    case 0:
+        break;
+    case kDidNoConnect:
+    case kDidBadTarget:
+        return HASTAT_SEL_TO;
+    case kDidTimeOut:
+        return HASTAT_TIMEOUT;
+    default:
+        return HASTAT_BUS_FREE;
+    }
+    const int driver_error = io.driver_status & 0x07;
+    if (driver_error == kDriverTimeout)
+        return HASTAT_TIMEOUT;
+    return driver_error != 0 ? HASTAT_BUS_FREE : HASTAT_OK;
+}
 
 void store_status(std::uint8_t& field, std::uint8_t value)
 {
@@ -281,10 +308,7 @@ std::uint8_t SptiEmulation::execute(SRB_ExecSCSICmd& srb, std::unique_lock<std::
         const std::size_t length = std::min<std::size_t>(io.mx_sb_len, sizeof srb.SenseArea);
         std::memcpy(srb.SenseArea, sense, length);
         srb.SRB_TargStat = sent ? io.status : 0;
-        if (sent && io.host_status == kDidTimeOut)
-            srb.SRB_HaStat = HASTAT_TIMEOUT;
-        else if (sent && io.host_status == kDidNoConnect)
-            srb.SRB_HaStat = kHostSelectionTimeout;
+        srb.SRB_HaStat = host_status_of(fd >= 0, sent, io);
     }
 
     // A table rebuilt meanwhile has closed the handle with the old entries.

@@ -56,7 +56,10 @@ bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
 
     do {
         sense.fill(0);
-        RequestSense(sense.data(), kRequestSenseLength);
+        // A drive the host adapter no longer reaches is not ready, whatever
+        // the empty sense buffer says.
+        if (!RequestSense(sense.data(), kRequestSenseLength) && LastFailure().transport_error())
+            return false;
         budget -= interval_ms;
         if (budget < 0)
             return false;

@@ -26,9 +26,11 @@ bool TSCSIDevice::SetWriteParameters(bool test_write, bool underrun_protection, 
     std::array<std::uint8_t, kModePage05ReadLength> answer{};
     if (!ModeSense10(kWriteParametersPageCode, answer.data(), false, kModePage05ReadLength, kModePage05ReadLength - 1))
         return false;
-    const std::size_t at = find_mode_page(answer.data(), kWriteParametersPageCode, 8);
     WriteParametersPage current{};
-    std::copy_n(answer.begin() + at, current.size(), current.begin());
+    const auto at = mode_page_offset(answer.data(), answer.size(), kWriteParametersPageCode, current.size());
+    if (!at)
+        return false;
+    std::copy_n(answer.begin() + *at, current.size(), current.begin());
 
     WriteParameterOptions options;
     options.test_write = test_write;
@@ -53,9 +55,11 @@ void TSCSIDevice::ProbeWriteModes()
         if (!ModeSense10(kWriteParametersPageCode, answer.data(), false, kModePage05ReadLength,
                 kModePage05ReadLength - 1))
             continue;
-        const std::size_t at = answer[16] == kWriteParametersPageCode ? 16 : 8;
         WriteParametersPage current{};
-        std::copy_n(answer.begin() + at, current.size(), current.begin());
+        const auto at = mode_page_offset(answer.data(), answer.size(), kWriteParametersPageCode, current.size());
+        if (!at)
+            continue;
+        std::copy_n(answer.begin() + *at, current.size(), current.begin());
         const WriteModeProbe probe = write_mode_probe(current, mode);
         if (ModeSelect10(probe.list.data(), probe.length))
             write_modes_ |= mode;

@@ -22,8 +22,9 @@ struct BurnRun {
 void TVordaCDBurner::BurnRunDeleter::operator()(BurnRun* run) const
 {
     run->state.abort = true;
-    if (TCacheThread* cache = run->state.cache())
-        cache->AbortCache();
+    run->state.abort_cache();
+    if (run->writer)
+        run->writer->CallOffHandOver();
     run->writer.reset();
     run->state.release_cache();
     delete run;

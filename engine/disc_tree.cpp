@@ -333,12 +333,18 @@ bool DiscTree::RenameFileEntry(std::string_view dir_path, std::string_view file_
     // A name whose Joliet record would not fit 255 bytes cannot be written.
     if (!fits_joliet_record(long_name, node->Dir == nullptr))
         return false;
-    unindex_name(dir, node);
-    node->LongName = std::string(long_name);
-    index_name(dir, node);
     const std::string_view wanted = short_name.empty() ? long_name : short_name;
     if (utf8_length(wanted) > 13)
         return false;
+    // Two records of one name in a folder: readers would show only one.
+    const auto same = dir->by_name_.find(upper_ascii(long_name));
+    if (same != dir->by_name_.end()
+        && std::any_of(same->second.begin(), same->second.end(), [&](const TFEntry* other) { return other != node; }))
+        return false;
+    // Refused renames change nothing; only a complete one is applied.
+    unindex_name(dir, node);
+    node->LongName = std::string(long_name);
+    index_name(dir, node);
     node->ShortName = upper_ascii(wanted);
     return true;
 }

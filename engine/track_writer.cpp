@@ -12,7 +12,6 @@
 namespace valmuri {
 namespace {
 
-constexpr std::uint8_t kAscNotReady = 0x04;
 constexpr std::uint8_t kAscIncompatibleMedium = 0x30;
 constexpr std::uint32_t kWriteBufferBytes = 65536;
 // How long the writer waits for the cache before looking at the abort flag
@@ -25,6 +24,13 @@ constexpr int kDvdFinishPolls = 1800;
 // after two hours, as the DVD-RW format before a burn does.
 constexpr int kDvdPlusRwFormatPolls = 3600;
 constexpr int kCloseBusyRetries = 1000;
+
+// A CD session that will not close yet is tried again while the drive is
+// busy or not ready.
+bool waits_for_close(const CommandFailure& failure)
+{
+    return failure.target_busy() || failure.not_ready();
+}
 
 std::tm local_time_now()
 {
@@ -127,14 +133,14 @@ bool TrackWriter::write_descriptor_copy(std::uint32_t sectors)
         return drive_.write10(0, static_cast<std::uint16_t>(sectors), copy.data(), sectors * kSectorBytes);
     };
     bool written = send();
-    if (!written && disc_type_ == dtDVDPlusRW && drive_.additional_sense_code() == kAscIncompatibleMedium) {
+    if (!written && disc_type_ == dtDVDPlusRW && drive_.last_failure().sense.asc() == kAscIncompatibleMedium) {
         // A DVD+RW that was never formatted: format it, wait, try again.
         const auto list = dvd_plus_rw_format_list();
         if (drive_.format_unit(list.data(), static_cast<std::uint32_t>(list.size()))) {
             for (int polls = 0; polls < kDvdPlusRwFormatPolls && !abort_; ++polls) {
                 clock_.sleep_ms(2000);
                 drive_.read_disc_information();
-                if (drive_.additional_sense_code() != kAscNotReady)
+                if (!drive_.last_failure().not_ready())
                     break;
             }
         }
@@ -149,7 +155,7 @@ bool TrackWriter::write_descriptor_copy(std::uint32_t sectors)
         drive_.synchronize_cache(1800000, false);
         return true;
     }
-    if (drive_busy(drive_.target_busy(), drive_.additional_sense_code())) {
+    if (drive_.last_failure().worth_retrying()) {
         // The data still goes on; only the copy at the start is missing.
         clock_.sleep_ms(kWriteRetryMs);
         return true;
@@ -169,7 +175,8 @@ bool TrackWriter::write_block(std::uint32_t bytes)
         }
         if (drive_.write10(lba, sectors, buffer_.data(), bytes))
             return true;
-        if (!drive_busy(drive_.target_busy(), drive_.additional_sense_code())) {
+        // A transport error is no busy drive: the request never reached it.
+        if (!drive_.last_failure().worth_retrying()) {
             stop(writer_error());
             return false;
         }
@@ -195,6 +202,8 @@ void TrackWriter::finish_track()
         drive_.show_buffer(size, free);
         bool finished = false;
         for (int polls = 0; polls < kDvdFinishPolls && !(finished = drive_.read_disc_information()); ++polls) {
+            if (drive_.last_failure().transport_error())
+                break; // the drive is gone; no answer will come
             free -= std::min(free, size / 960);
             drive_.show_buffer(size, free);
             clock_.sleep_ms(1000);
@@ -215,23 +224,25 @@ void TrackWriter::close_track()
     if (disc_type_ != dtDVDR)
         drive_.set_write_parameters(settings_.test_write, settings_.underrun_protection, disc_type_,
                                     settings_.finalize_disc);
-    const bool cd = !(disc_type_ >= dtDVDROM);
+    const bool cd = is_cd_type(disc_type_);
     for (const CloseStep& step :
          close_plan(disc_type_, track_, settings_.finalize_disc, drive_.immediate_close())) {
         bool closed = drive_.close_track_session(step.immediate, step.function, step.track);
-        if (!cd || closed)
-            continue;
-        for (int tries = 0; !closed && tries < kCloseBusyRetries
-             && (drive_.target_busy() || drive_.additional_sense_code() == kAscNotReady);
-             ++tries) {
-            clock_.sleep_ms(1000);
-            closed = drive_.close_track_session(step.immediate, step.function, step.track);
+        if (cd && !closed) {
+            for (int tries = 0; !closed && tries < kCloseBusyRetries && waits_for_close(drive_.last_failure());
+                 ++tries) {
+                clock_.sleep_ms(1000);
+                closed = drive_.close_track_session(step.immediate, step.function, step.track);
+            }
+            if (!closed && !drive_.last_failure().transport_error())
+                closed = drive_.close_track_session(step.immediate, step.function, step.track);
         }
-        if (!closed)
-            closed = drive_.close_track_session(step.immediate, step.function, step.track);
-        // A session left open is unreadable in most players: say so.
-        if (!closed)
+        // A track or session left open is unreadable in most players: say so,
+        // on DVD media as on CDs.
+        if (!closed) {
             stop(writer_error());
+            return;
+        }
     }
 }
 

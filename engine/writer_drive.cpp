@@ -149,14 +149,9 @@ void DeviceWriterDrive::suppress_failure_log()
     device_.SetFailureLogLatch();
 }
 
-bool DeviceWriterDrive::target_busy()
+CommandFailure DeviceWriterDrive::last_failure()
 {
-    return device_.TargetBusy();
-}
-
-std::uint8_t DeviceWriterDrive::additional_sense_code()
-{
-    return device_.LastAdditionalSenseCode();
+    return device_.LastFailure();
 }
 
 std::string DeviceWriterDrive::last_error_text()

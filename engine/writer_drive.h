@@ -4,6 +4,8 @@
 // DeviceWriterDrive sends them to a TSCSIDevice; tests put a scripted drive
 // in its place.
 
+#include "drive/command_failure.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -50,8 +52,7 @@ public:
     virtual void suppress_failure_log() = 0;
 
     // About the last failed command.
-    virtual bool target_busy() = 0;
-    virtual std::uint8_t additional_sense_code() = 0;
+    virtual CommandFailure last_failure() = 0;
     virtual std::string last_error_text() = 0;
 
     // A line for the debug log (type 1 progress).
@@ -88,8 +89,7 @@ public:
     bool immediate_close() override;
     void close_handle_after_command() override;
     void suppress_failure_log() override;
-    bool target_busy() override;
-    std::uint8_t additional_sense_code() override;
+    CommandFailure last_failure() override;
     std::string last_error_text() override;
     void debug(const std::string& text, int type) override;
 

@@ -89,11 +89,6 @@ std::int64_t add_bytes_written(std::int64_t written, std::uint32_t bytes, std::i
     return written;
 }
 
-bool drive_busy(bool target_busy, std::uint8_t additional_sense_code)
-{
-    return target_busy || additional_sense_code == 0x04 || additional_sense_code == 0;
-}
-
 std::uint32_t free_buffer_bytes(std::uint32_t size, std::uint32_t free)
 {
     return free == 0xFFFFFFFFu ? size : free;

@@ -44,9 +44,6 @@ std::uint32_t write_bytes_for(std::uint8_t disc_type, std::uint32_t block_bytes)
 // The progress value after adding bytes: never beyond the image.
 std::int64_t add_bytes_written(std::int64_t written, std::uint32_t bytes, std::int64_t image_sectors);
 
-// A failed command is worth repeating when the drive was busy, not ready
-// (additional sense code 0x04) or gave no sense code.
-bool drive_busy(bool target_busy, std::uint8_t additional_sense_code);
 inline constexpr int kWriteRetries = 10000;
 inline constexpr std::uint32_t kWriteRetryMs = 600;
 

@@ -32,6 +32,14 @@ TCacheThread* BurnState::cache() const
     return cache_.get();
 }
 
+void BurnState::abort_cache()
+{
+    // Under the lock: the writer may be freeing the cache thread meanwhile.
+    std::scoped_lock lock(mutex_);
+    if (cache_)
+        cache_->AbortCache();
+}
+
 void BurnState::release_cache()
 {
     std::unique_ptr<TCacheThread> cache;
@@ -50,7 +58,8 @@ int BurnState::cache_fill_percent() const
 }
 
 TThWrite::TThWrite(TVordaCDBurner& burner, BurnState& state, WriterSettings settings, WriterProgress progress)
-    : burner_(burner), state_(state), settings_(std::move(settings)), progress_(progress)
+    : burner_(burner), state_(state), settings_(std::move(settings)), progress_(progress),
+      hand_over_(burner.dispatcher())
 {
     state_.in_progress = true;
     thread_ = std::thread([this] { Execute(); });
@@ -86,7 +95,7 @@ void TThWrite::Execute()
     state_.release_cache();
     drive.close_handle_after_command();
     if (burner_.OnWriteDone)
-        burner_.dispatcher().run_on_main([this, &result] {
+        hand_over_.run([this, &result] {
             burner_.SetLastWriteResult(result);
             burner_.OnWriteDone(&burner_, result);
         });

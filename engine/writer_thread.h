@@ -4,6 +4,7 @@
 
 #include "engine/cache_thread.h"
 #include "engine/track_writer.h"
+#include "platform/dispatcher.h"
 
 #include <atomic>
 #include <memory>
@@ -25,7 +26,11 @@ public:
     std::atomic<std::int64_t> writer_stalls{0};
 
     void set_cache(std::unique_ptr<TCacheThread> cache);
+    // For the threads that own the burn (BurnCD, the writer); others use
+    // abort_cache.
     TCacheThread* cache() const;
+    // Tells the cache thread to stop, if there still is one.
+    void abort_cache();
     // Waits for the cache thread to end and frees it.
     void release_cache();
     // Round(bytes held / cache size × 100) while a cache thread exists.
@@ -47,6 +52,9 @@ public:
     TThWrite& operator=(const TThWrite&) = delete;
 
     void WaitFor();
+    // For a burner that goes away: OnWriteDone is not delivered any more, so
+    // the thread never waits for a main thread that is joining it.
+    void CallOffHandOver() { hand_over_.close(); }
     // The thread has raised OnWriteDone (or had nobody to tell) and ends.
     bool Done() const { return done_.load(); }
 
@@ -58,6 +66,7 @@ private:
     WriterSettings settings_;
     WriterProgress progress_;
     std::atomic<bool> done_{false};
+    HandOver hand_over_;
     std::thread thread_;
 };
 

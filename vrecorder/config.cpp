@@ -114,6 +114,13 @@ RecorderConfig read_recorder(const IniFile& ini, const std::string& section, con
             warnings.push_back("[" + section + "] never_complete is not an opcode: " + hang);
     }
     faults.never_complete_after = read_count(ini, section, "never_complete_after");
+    std::string host_error = ini.read_string(section, "host_error");
+    if (!host_error.empty()) {
+        faults.host_error = parse_opcode(host_error);
+        if (!faults.host_error)
+            warnings.push_back("[" + section + "] host_error is not an opcode: " + host_error);
+    }
+    faults.host_error_after = read_count(ini, section, "host_error_after");
     faults.never_ready = ini.read_bool(section, "never_ready", false);
     faults.reject_blank = ini.read_bool(section, "reject_blank", false);
     return config;

@@ -21,6 +21,8 @@ struct FaultConfig {
     std::optional<std::uint32_t> medium_error_sector; // READ or WRITE touching it fails
     std::optional<std::uint8_t> never_complete;       // this opcode stays pending for ever
     std::uint32_t never_complete_after = 0;           // ... after this many normal completions
+    std::optional<std::uint8_t> host_error;           // this opcode fails at the host adapter: SELECTION TIMEOUT, no sense
+    std::uint32_t host_error_after = 0;               // ... after this many normal completions
     bool never_ready = false;
     bool reject_blank = false;
 };

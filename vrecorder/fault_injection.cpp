@@ -38,6 +38,11 @@ InjectedFault FaultInjector::before_command(std::uint8_t opcode, bool needs_medi
         ++not_ready_used_;
         return InjectedFault::not_ready;
     }
+    if (config_.host_error && opcode == *config_.host_error) {
+        if (completions_before_host_error_ >= config_.host_error_after)
+            return InjectedFault::host_error;
+        ++completions_before_host_error_;
+    }
     if (config_.never_complete && opcode == *config_.never_complete) {
         if (completions_of_hung_opcode_ >= config_.never_complete_after)
             return InjectedFault::never_complete;

@@ -8,7 +8,7 @@
 
 namespace valmuri::vrecorder {
 
-enum class InjectedFault { none, busy, not_ready, never_complete };
+enum class InjectedFault { none, busy, not_ready, never_complete, host_error };
 
 class FaultInjector {
 public:
@@ -31,6 +31,7 @@ private:
     std::uint32_t busy_used_ = 0;
     std::uint32_t not_ready_used_ = 0;
     std::uint32_t completions_of_hung_opcode_ = 0;
+    std::uint32_t completions_before_host_error_ = 0;
     bool not_ready_armed_ = false;
 };
 

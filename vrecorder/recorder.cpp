@@ -55,6 +55,8 @@ CommandResult Recorder::execute(const CommandRequest& request)
         return {CommandStatus::busy, {}};
     case InjectedFault::never_complete:
         return {CommandStatus::never_completes, {}};
+    case InjectedFault::host_error:
+        return {CommandStatus::selection_timeout, {}};
     case InjectedFault::not_ready:
         if (opcode == static_cast<std::uint8_t>(Opcode::REQUEST_SENSE))
             return request_sense(request, true);

@@ -30,7 +30,7 @@ struct CommandRequest {
     std::uint32_t length = 0;
 };
 
-enum class CommandStatus { good, check_condition, busy, data_phase_error, never_completes };
+enum class CommandStatus { good, check_condition, busy, data_phase_error, selection_timeout, never_completes };
 
 struct CommandResult {
     CommandStatus status = CommandStatus::good;

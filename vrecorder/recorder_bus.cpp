@@ -18,6 +18,7 @@ namespace {
 constexpr std::uint8_t target_status_check_condition = 0x02;
 constexpr std::uint8_t target_status_busy = 0x08;
 constexpr std::uint8_t host_status_data_overrun = 0x12;
+constexpr std::uint8_t host_status_selection_timeout = 0x11;
 constexpr std::uint8_t device_type_cd = 0x05;
 constexpr std::uint8_t device_type_none = 0x1F;
 
@@ -188,6 +189,9 @@ std::uint8_t RecorderBus::execute(SRB_ExecSCSICmd& block)
         return block.SRB_Status = SS_ERR;
     case CommandStatus::data_phase_error:
         block.SRB_HaStat = host_status_data_overrun;
+        return block.SRB_Status = SS_ERR;
+    case CommandStatus::selection_timeout:
+        block.SRB_HaStat = host_status_selection_timeout;
         return block.SRB_Status = SS_ERR;
     case CommandStatus::never_completes: {
         std::scoped_lock lock(mutex_);

@@ -290,6 +290,30 @@ TEST_F(BurnVerbTest, DvdPlusRwSessionThatFailsAtItsStartKeepsTheEarlierFiles)
     expect_readable(folder_ / "disc.iso", {sources_[0], sources_[1]});
 }
 
+TEST_F(BurnVerbTest, HostAdapterErrorEndsTheBurnAtOnce)
+{
+    // The drive drops off the bus at the tenth WRITE(10): no sense data, as
+    // from a busy drive, but reported by the host adapter.
+    for (const std::string medium : {"cd-r", "dvd-r"}) {
+        std::ofstream(folder_ / "vrecorder.ini")
+            << "[r]\nmedium=" << medium << "\nimage=disc.iso\nhost_error=2A\nhost_error_after=10\n";
+        const std::string binary = VALMURI_BINARY_DIR;
+        Child burn({binary + "/valmuri-cli", "burn", "--library", binary + "/libwnaspi32.so", sources_[0].string()},
+                   {"VALMURI_VRECORDER=" + (folder_ / "vrecorder.ini").string(), "XDG_DATA_HOME=" + folder_.string(),
+                    "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"});
+        ASSERT_TRUE(burn.started());
+        const auto start = std::chrono::steady_clock::now();
+        const std::optional<int> status = burn.wait(std::chrono::seconds(20));
+        ASSERT_TRUE(status) << medium << " still retrying after 20 s: " << burn.output();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << medium;
+        ASSERT_TRUE(WIFEXITED(*status)) << burn.output();
+        EXPECT_NE(WEXITSTATUS(*status), 0) << medium;
+        EXPECT_NE(burn.output().find("WRITER ERROR [SELECTION TIMEOUT]"), std::string::npos) << burn.output();
+        fs::remove(folder_ / "disc.iso");
+        fs::remove(folder_ / "disc.iso.state");
+    }
+}
+
 TEST_F(BurnVerbTest, TestWriteLeavesTheDiscBlank)
 {
     recorder("cd-r");

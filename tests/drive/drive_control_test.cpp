@@ -269,5 +269,25 @@ TEST_F(SimDriveTest, SpeedTrayAndBufferCommands)
     EXPECT_EQ(sim.count(0x43), 0);
 }
 
+TEST_F(SimDriveTest, TrayCommandsPutTheCloseAfterCommandSettingBack)
+{
+    // As during a burn or an erase: the handle is closed after every command.
+    set_close_handle_after_command(true);
+    EXPECT_TRUE(device.StartStopUnit(false));
+    EXPECT_TRUE(close_handle_after_command());
+    EXPECT_TRUE(device.PreventAllowMediumRemoval(true));
+    EXPECT_TRUE(close_handle_after_command());
+    EXPECT_TRUE(device.PreventAllowMediumRemoval(false));
+    EXPECT_TRUE(close_handle_after_command());
+    const int opens = system.successful_opens;
+    EXPECT_TRUE(device.TestUnitReady(5000));
+    EXPECT_TRUE(device.TestUnitReady(5000));
+    EXPECT_EQ(system.successful_opens - opens, 2);
+
+    set_close_handle_after_command(false);
+    EXPECT_TRUE(device.PreventAllowMediumRemoval(true));
+    EXPECT_FALSE(close_handle_after_command());
+}
+
 } // namespace
 } // namespace valmuri::test

@@ -3,6 +3,7 @@
 
 #include "drive/erase_plan.h"
 #include "tests/drive/sim_drive.h"
+#include "tests/platform/teardown_within.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,41 @@ TEST_F(EraseTest, DvdPlusRwThatStaysBusyStillEnds)
     EXPECT_LT(sim.count(0x51), 400);
 }
 
+TEST_F(EraseTest, ZeroBlocksThatCannotBeWrittenAreAnError)
+{
+    sim.profile = 0x1A; // DVD+RW: the first failed write ends the writes
+    sim.rejected = {0x2A};
+    ASSERT_TRUE(device.EraseDisc(kBlankQuick));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    EXPECT_EQ(sim.count(0x2A), 1);
+    EXPECT_EQ(sim.count(0x5B), 0);
+
+    events.clear();
+    sim.cdbs.clear();
+    sim.payloads.clear();
+    sim.profile = 0x12; // DVD-RAM quick: every block is tried
+    ASSERT_TRUE(device.EraseDisc(kBlankQuick));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    EXPECT_EQ(sim.count(0x2A), 11 + 65);
+}
+
+TEST_F(EraseTest, DriveLostWhileBlankingEndsTheWaitWithAnError)
+{
+    sim.blank_polls = 1000000; // would keep the thread polling up to the estimate
+    sim.on_command = [this](std::uint8_t opcode) {
+        if (opcode == 0xA1)
+            sim.lost = {0x00, 0x03, 0x51};
+    };
+    ASSERT_TRUE(device.EraseDisc(kBlankFull));
+    wait_for_event();
+    EXPECT_TRUE(events[0]);
+    // One poll tells; nothing is polled again after it.
+    EXPECT_LE(sim.count(0x00) + sim.count(0x51) + sim.count(0x03), 8);
+    EXPECT_EQ(device.LastErrorText().empty(), false);
+}
+
 TEST_F(EraseTest, DvdRamIsFormattedOrItsStartOverwritten)
 {
     sim.profile = 0x12;
@@ -175,6 +211,28 @@ TEST_F(EraseTest, OneEraseAtATime)
     for (int i = 0; i < 2000 && events.size() < 2; ++i)
         dispatcher.pump_wait(10);
     EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(EraseTest, DeviceDestroyedWhileItsEraseRunsReturns)
+{
+    QueueDispatcher idle_loop; // never pumped, as after the main window closed
+    for (const bool finished : {false, true}) {
+        auto other = std::make_unique<TSCSIDevice>();
+        other->set_clock(clock);
+        other->set_dispatcher(idle_loop);
+        other->SelectDevice("0:0:0,/dev/sr0 VALMURI TEST DRIVE      1.00");
+        bool reported = false;
+        other->OnEraseDone = [&](TSCSIDevice*, bool) { reported = true; };
+        sim.blank_polls = finished ? 3 : 1000000;
+        sim.not_ready = 0; // what the abandoned erase left
+        ASSERT_TRUE(other->EraseDisc(kBlankQuick));
+        // Finished: the thread waits to hand OnEraseDone to the main loop.
+        for (int i = 0; finished && other->Erasing() && i < 2000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(teardown_within(std::chrono::seconds(2), idle_loop, [&] { other.reset(); }))
+            << (finished ? "finished erase" : "running erase");
+        EXPECT_FALSE(reported);
+    }
 }
 
 } // namespace

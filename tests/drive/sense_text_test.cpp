@@ -1,3 +1,4 @@
+#include "drive/command_failure.h"
 #include "drive/command_names.h"
 #include "drive/failure_log.h"
 #include "drive/mmc_command.h"
@@ -189,6 +190,33 @@ TEST(FailureLog, WhenALineIsDue)
         r.CDBByte[0] = op;
         EXPECT_TRUE(failure_log_due(r)) << int(op);
     }
+}
+
+TEST(CommandFailure, DecidesBetweenRetryNotReadyFailAndTransport)
+{
+    CommandFailure none;
+    EXPECT_EQ(none.decision(), FailureDecision::None);
+
+    CommandFailure busy{SS_ERR, 0, 0x08, {}};
+    EXPECT_EQ(busy.decision(), FailureDecision::Retry);
+    CommandFailure no_sense{SS_ERR, 0, 0, {}};
+    EXPECT_EQ(no_sense.decision(), FailureDecision::Retry);
+    CommandFailure not_ready{SS_ERR, 0, 0x02, sense({{0, 0x70}, {2, 0x02}, {7, 10}, {12, 0x04}, {13, 0x08}})};
+    EXPECT_EQ(not_ready.decision(), FailureDecision::NotReady);
+    EXPECT_TRUE(not_ready.worth_retrying());
+    CommandFailure medium{SS_ERR, 0, 0x02, sense({{0, 0x70}, {2, 0x03}, {7, 10}, {12, 0x0C}})};
+    EXPECT_EQ(medium.decision(), FailureDecision::Fail);
+    EXPECT_FALSE(medium.worth_retrying());
+
+    // No sense data either, but the host adapter or the layer said why.
+    for (const std::uint8_t host : {std::uint8_t{0x09}, std::uint8_t{0x11}, std::uint8_t{0x12}, std::uint8_t{0x13}}) {
+        CommandFailure lost{SS_ERR, host, 0, {}};
+        EXPECT_EQ(lost.decision(), FailureDecision::Transport) << int(host);
+        EXPECT_FALSE(lost.worth_retrying());
+    }
+    for (const std::uint8_t status : {std::uint8_t{SS_NO_DEVICE}, std::uint8_t{SS_INVALID_HA}, std::uint8_t{SS_NOT_SENT}})
+        EXPECT_TRUE((CommandFailure{status, 0, 0, {}}).transport_error()) << int(status);
+    EXPECT_FALSE((CommandFailure{SS_ASPI_IS_BUSY, 0, 0, {}}).transport_error());
 }
 
 } // namespace

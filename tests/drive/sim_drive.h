@@ -33,6 +33,7 @@ public:
     std::map<std::uint32_t, std::vector<std::uint8_t>> blocks;
     std::vector<std::uint8_t> format_capacities;
     std::set<std::uint8_t> rejected; // opcodes answered ILLEGAL REQUEST
+    std::set<std::uint8_t> lost;     // opcodes the kernel fails: the drive no longer answers (DID_NO_CONNECT)
     std::set<std::uint8_t> rejected_write_types; // MODE SELECT page 05 write types refused
     bool blank_refused = false;
     int blank_polls = 3;   // polls answered "not ready" after BLANK or FORMAT UNIT
@@ -134,6 +135,10 @@ public:
             on_command(op);
         if (rejected.count(op))
             return check(io, {5, 0x20, 0});
+        if (lost.count(op)) {
+            io.host_status = 0x01;
+            return true;
+        }
 
         const bool poll = op == 0x00 || op == 0x51 || op == 0x03;
         if (poll && (not_ready > 0 || forever_not_ready)) {

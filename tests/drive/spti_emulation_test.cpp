@@ -266,6 +266,25 @@ TEST_F(EmulationTest, FailedCommandCarriesSenseAndTargetStatus)
     SRB_ExecSCSICmd broken = execute_block(0, 0, 0, 0x00);
     EXPECT_EQ(SendASPI32Command(&broken), SS_ERR);
     EXPECT_EQ(broken.SRB_TargStat, 0);
+    // ... and never looks like a drive without sense data (a busy one).
+    EXPECT_EQ(broken.SRB_HaStat, HASTAT_BUS_FREE);
+
+    // A drive the kernel no longer reaches, and a driver error without a
+    // SCSI status, are host adapter errors too.
+    drive.answer = [](sg_io_hdr& io) {
+        io.host_status = 0x01;
+        return true;
+    };
+    SRB_ExecSCSICmd gone = execute_block(0, 0, 0, 0x2A);
+    EXPECT_EQ(SendASPI32Command(&gone), SS_ERR);
+    EXPECT_EQ(gone.SRB_HaStat, HASTAT_SEL_TO);
+    drive.answer = [](sg_io_hdr& io) {
+        io.driver_status = 0x04;
+        return true;
+    };
+    SRB_ExecSCSICmd driver = execute_block(0, 0, 0, 0x2A);
+    EXPECT_EQ(SendASPI32Command(&driver), SS_ERR);
+    EXPECT_EQ(driver.SRB_HaStat, HASTAT_BUS_FREE);
 }
 
 TEST_F(EmulationTest, HandlesCloseAfterEveryCommandOnlyWhenAsked)

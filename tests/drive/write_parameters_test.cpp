@@ -178,14 +178,33 @@ TEST(Capabilities, PageBitsFeaturesAndPagePosition)
         std::uint32_t(capReadDVDPlusRDL | capWriteDVDPlusRDL));
     EXPECT_EQ(capabilities_from_feature(kFeatureDVDRWrite, false), std::uint32_t(capReadDVDR | capReadDVDRW));
 
-    std::uint8_t answer[32] = {};
-    EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 8u);
-    answer[7] = 0x2A;
-    EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 7u);
+}
+
+TEST(ModePageOffset, FollowsTheBlockDescriptorLengthOfTheHeader)
+{
+    std::uint8_t answer[64] = {};
     answer[8] = 0x2A;
-    EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 8u);
+    EXPECT_EQ(mode_page_offset(answer, sizeof answer, 0x2A, 22), 8u);
+    // Saved-page bit (PS, bit 7) set: still the page.
+    answer[8] = 0xAA;
+    EXPECT_EQ(mode_page_offset(answer, sizeof answer, 0x2A, 22), 8u);
+
+    // One 8-byte block descriptor: the page follows it, whatever byte 8 says.
+    answer[7] = 8;
     answer[16] = 0x2A;
-    EXPECT_EQ(find_mode_page(answer, 0x2A, 8), 16u);
+    EXPECT_EQ(mode_page_offset(answer, sizeof answer, 0x2A, 22), 16u);
+    // A page code where the header says no page starts is not the page.
+    answer[16] = 0;
+    answer[8] = 0x2A;
+    EXPECT_EQ(mode_page_offset(answer, sizeof answer, 0x2A, 22), std::nullopt);
+
+    // Descriptors that leave no room for the page, or a short answer.
+    answer[6] = 0x01;
+    EXPECT_EQ(mode_page_offset(answer, sizeof answer, 0x2A, 22), std::nullopt);
+    answer[6] = 0;
+    answer[7] = 0;
+    EXPECT_EQ(mode_page_offset(answer, 20, 0x2A, 22), std::nullopt);
+    EXPECT_EQ(mode_page_offset(answer, 4, 0x2A, 2), std::nullopt);
 }
 
 } // namespace

@@ -317,12 +317,14 @@ TEST_F(DiscTreeTest, HiddenSourceFileKeepsItsAttribute)
 TEST_F(DiscTreeTest, RenameChangesTheLongNameAndShortNamesUpToThirteenCharacters)
 {
     ASSERT_TRUE(tree.AddFileEntry(tree.Root(), file_record("song.mp3"), 0, "/x"));
+    // A short name over 13 characters refuses the whole rename.
     EXPECT_FALSE(tree.RenameFileEntry("\\", "song.mp3", "", "My song title.mp3"));
     const TFEntry* node = tree.Root()->FirstEntry;
-    EXPECT_EQ(node->LongName, "My song title.mp3");
+    EXPECT_EQ(node->LongName, "song.mp3");
     EXPECT_EQ(node->ShortName, "SONG.MP3");
+    EXPECT_TRUE(tree.RenameFileEntry("\\", "song.mp3", "", "My song.mp3"));
 
-    EXPECT_TRUE(tree.RenameFileEntry("\\", "MY SONG TITLE.MP3", "", "Track 01.mp3"));
+    EXPECT_TRUE(tree.RenameFileEntry("\\", "MY SONG.MP3", "", "Track 01.mp3"));
     EXPECT_EQ(node->LongName, "Track 01.mp3");
     EXPECT_EQ(node->ShortName, "TRACK 01.MP3");
     EXPECT_EQ(tree.FindFileEntry(tree.Root(), "track 01.mp3"), node);
@@ -336,6 +338,24 @@ TEST_F(DiscTreeTest, RenameChangesTheLongNameAndShortNamesUpToThirteenCharacters
     // A long name that no Joliet record can hold leaves the node alone.
     EXPECT_FALSE(tree.RenameFileEntry("\\", "Track 01.mp3", "", std::string(109, 'x')));
     EXPECT_EQ(node->LongName, "Track 01.mp3");
+}
+
+TEST_F(DiscTreeTest, RenameToANameAnotherEntryOfTheFolderHasIsRefused)
+{
+    ASSERT_TRUE(tree.AddFileEntry(tree.Root(), file_record("a.mp3"), 0, "/a"));
+    ASSERT_TRUE(tree.AddFileEntry(tree.Root(), file_record("b.mp3"), 0, "/b"));
+    TDEntry* sub = tree.CreateDir(tree.Root(), "sub", AttrDirectory);
+    ASSERT_TRUE(tree.AddFileEntry(sub, file_record("c.mp3"), 0, "/c"));
+
+    EXPECT_FALSE(tree.RenameFileEntry("\\", "b.mp3", "", "A.MP3"));
+    EXPECT_EQ(tree.FindFileEntry(tree.Root(), "b.mp3")->LongName, "b.mp3");
+    EXPECT_EQ(tree.FindFileEntry(tree.Root(), "a.mp3")->LongName, "a.mp3");
+    // Nor the name of a folder beside it; another folder's names are free.
+    EXPECT_FALSE(tree.RenameFileEntry("\\", "b.mp3", "", "sub"));
+    EXPECT_TRUE(tree.RenameFileEntry("\\sub", "c.mp3", "", "a.mp3"));
+    // Its own name in another case is no clash.
+    EXPECT_TRUE(tree.RenameFileEntry("\\", "b.mp3", "", "B.mp3"));
+    EXPECT_EQ(tree.FindFileEntry(tree.Root(), "b.mp3")->LongName, "B.mp3");
 }
 
 TEST_F(DiscTreeTest, ResetEmptiesTheTreeAndAppliesNewCapacities)

@@ -20,6 +20,8 @@ public:
         std::uint8_t asc = 0;
         bool busy = false;
         std::string text;
+        // The host adapter reported it (SELECTION TIMEOUT) instead of the drive.
+        bool transport = false;
     };
 
     std::uint8_t disc_type = 2;
@@ -139,13 +141,30 @@ public:
     bool immediate_close() override { return immediate; }
     void close_handle_after_command() override { add("CLOSEHANDLE"); }
     void suppress_failure_log() override { add("LATCH"); }
-    bool target_busy() override { return busy_; }
-    std::uint8_t additional_sense_code() override { return asc_; }
+    CommandFailure last_failure() override
+    {
+        CommandFailure failure;
+        if (!failed_)
+            return failure;
+        failure.status = 0x04;
+        failure.host_status = transport_ ? 0x11 : 0;
+        failure.target_status = busy_ ? 0x08 : (asc_ != 0 ? 0x02 : 0);
+        if (asc_ != 0) {
+            failure.sense.bytes[0] = 0x70;
+            failure.sense.bytes[7] = 10;
+            failure.sense.bytes[12] = asc_;
+        }
+        return failure;
+    }
     std::string last_error_text() override { return text_; }
     void debug(const std::string& text, int type) override { add("DEBUG " + std::to_string(type) + " " + text); }
 
     // Set asc before a command that should report it (e.g. not ready polls).
-    void set_sense(std::uint8_t asc) { asc_ = asc; }
+    void set_sense(std::uint8_t asc)
+    {
+        asc_ = asc;
+        failed_ = asc != 0;
+    }
 
 private:
     void add(const std::string& line)
@@ -158,6 +177,8 @@ private:
         if (ok) {
             asc_ = 0;
             busy_ = false;
+            transport_ = false;
+            failed_ = false;
             text_.clear();
         }
         return ok;
@@ -166,6 +187,8 @@ private:
     {
         asc_ = failure.asc;
         busy_ = failure.busy;
+        transport_ = failure.transport;
+        failed_ = true;
         text_ = failure.text;
         return false;
     }
@@ -173,6 +196,8 @@ private:
     std::mutex mutex_;
     std::uint8_t asc_ = 0;
     bool busy_ = false;
+    bool transport_ = false;
+    bool failed_ = false;
     std::string text_;
 };
 

@@ -312,6 +312,39 @@ TEST(TrackWriter, MediumErrorEndsWithTheDrivesText)
     EXPECT_EQ(run.finalizing, 1);
 }
 
+TEST(TrackWriter, HostAdapterErrorStopsAtOnceInsteadOfRetrying)
+{
+    // No sense data, as with a busy drive, but the host adapter reported it.
+    const FakeWriterDrive::Failure lost{0, false, "SELECTION TIMEOUT", true};
+    for (const std::uint8_t disc_type : {std::uint8_t{2}, std::uint8_t{5}}) {
+        WriterRun run(disc_type, 400, false);
+        run.drive.on_write = [&](std::uint32_t lba, std::uint16_t, const std::uint8_t*) {
+            return lba >= 100 ? &lost : nullptr;
+        };
+        run.run();
+        EXPECT_EQ(run.result, "WRITER ERROR [SELECTION TIMEOUT]");
+        std::size_t failed_writes = 0;
+        for (const auto& line : run.drive.lines_starting("WRITE"))
+            failed_writes += std::stoul(line.substr(6)) >= 100;
+        EXPECT_EQ(failed_writes, 1u) << "disc type " << int(disc_type);
+        EXPECT_EQ(run.clock.slept_ms(), 0u);
+        EXPECT_FALSE(run.drive.has("CLOSE"));
+    }
+}
+
+TEST(TrackWriter, DvdTrackThatCannotBeClosedIsReportedAsAFailure)
+{
+    const FakeWriterDrive::Failure broken{0x72, false, "SESSION FIXATION ERROR"};
+    for (const std::uint8_t disc_type : {std::uint8_t{5}, std::uint8_t{10}, std::uint8_t{11}}) {
+        WriterRun run(disc_type, 400, false);
+        run.drive.on_close = [&](std::uint8_t, std::uint8_t) { return &broken; };
+        run.run();
+        EXPECT_EQ(run.result, "WRITER ERROR [SESSION FIXATION ERROR]") << "disc type " << int(disc_type);
+        // The first refused step ends the closing; nothing is tried blindly after it.
+        EXPECT_EQ(run.drive.lines_starting("CLOSE").size(), 1u);
+    }
+}
+
 TEST(TrackWriter, WithoutFinalizeTrackTheDataIsFlushedButNothingClosed)
 {
     WriterRun run(3, 400, false);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace valmuri;
@@ -49,4 +50,30 @@ TEST(QueueDispatcher, CallFromMainThreadRunsInline)
     dispatcher.run_on_main([&] { ran = true; });
     EXPECT_TRUE(ran);
     EXPECT_EQ(dispatcher.pump(), 0);
+}
+
+TEST(HandOver, RunsLikeRunOnMainUntilClosedThenNeverAgain)
+{
+    QueueDispatcher dispatcher;
+    HandOver hand_over(dispatcher);
+    std::atomic<int> ran{0};
+    std::atomic<bool> first{false};
+    std::thread worker([&] { first = hand_over.run([&] { ++ran; }); });
+    while (ran == 0)
+        dispatcher.pump_wait(10);
+    worker.join();
+    EXPECT_TRUE(first);
+
+    // The worker waits; the main thread closes instead of pumping, then
+    // joins it. A pump afterwards does not run the called-off task.
+    std::atomic<bool> second{true};
+    std::thread waiting([&] { second = hand_over.run([&] { ++ran; }); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    hand_over.close();
+    waiting.join();
+    EXPECT_FALSE(second);
+    dispatcher.pump();
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(hand_over.run([&] { ++ran; }));
+    EXPECT_EQ(ran, 1);
 }
