@@ -1,7 +1,7 @@
-#include "app/builtin_language.h"
-#include "app/capacity_texts.h"
-#include "app/language_list.h"
-#include "app/translation_table.h"
+#include "app/core/builtin_language.h"
+#include "app/core/capacity_texts.h"
+#include "app/core/language_list.h"
+#include "app/core/translation_table.h"
 
 #include "app_test_folder.h"
 
@@ -146,12 +146,13 @@ TEST_F(LanguageListTest, LanguagesStillLoadWhenOptionsCannotBeWritten)
 TEST(TranslationTable, MissingKeysAreEmptyAndIndexesAreChecked)
 {
     TranslationTable table;
-    table.load(IniFile::from_text("[traducao]\na1=&Arquivo\na210=Fim\na211=extra\n"), "x.ini");
+    table.load(IniFile::from_text("[traducao]\na1=&Arquivo\na210=Fim\na220=Vazio\na300=extra\n"), "x.ini");
     EXPECT_EQ(table[1], "&Arquivo");
     EXPECT_EQ(table[2], "");
     EXPECT_EQ(table[210], "Fim");
     EXPECT_EQ(table[0], "");
-    EXPECT_EQ(table[211], "");
+    EXPECT_EQ(table[220], "Vazio");
+    EXPECT_EQ(table[300], "");
     EXPECT_EQ(table.path(), "x.ini");
 }
 
