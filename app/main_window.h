@@ -4,6 +4,7 @@
 // translation table and the settings read from options.ini; the commands of
 // the other parts of the program plug into its act_* actions.
 
+#include "app/command_table.h"
 #include "app/language_list.h"
 #include "app/program_paths.h"
 #include "app/program_settings.h"
@@ -67,9 +68,10 @@ public:
     std::array<QString, 5>& project_options() { return project_options_; }
     void reset_project_options();
 
-    // Commands. Every act_* action exists from the start; one without a
-    // handler stays disabled. update decides the enabled state whenever the
-    // program is idle (no update: always enabled).
+    // Commands, one per row of the command table. Every one exists from the
+    // start; one without a handler stays disabled. update decides the enabled
+    // state whenever the program is idle (no update: always enabled). A name
+    // that is not in the table throws std::logic_error.
     QAction* command(const QString& name) const;
     void set_command_handler(const QString& name, std::function<void()> execute,
                              std::function<bool()> update = {});
@@ -123,7 +125,10 @@ private:
     void build_toolbar();
     void build_panes();
     void build_status_bar();
-    QAction* menu_item(QMenu* menu, const char* name, const QString& command, const QKeySequence& shortcut = {});
+    // An item showing the command the table gives for that item name.
+    QAction* command_item(QMenu* menu, std::string_view item_name);
+    void fill_menu(QMenu* menu, std::span<const MenuLine> lines);
+    void set_drag_mode(bool on);
     void set_caption(const QString& object_name, int n);
     void apply_captions();
     void read_settings();
@@ -154,6 +159,7 @@ private:
 
     QToolBar* toolbar_ = nullptr;
     QMenu* language_menu_ = nullptr;
+    QMenu* recent_menu_ = nullptr;
     QActionGroup* language_group_ = nullptr;
     QMenu* edit_popup_ = nullptr;
     QMenu* track_popup_ = nullptr;
