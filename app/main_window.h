@@ -5,11 +5,11 @@
 // the other parts of the program plug into its act_* actions.
 
 #include "app/command_table.h"
-#include "app/language_list.h"
-#include "app/program_paths.h"
-#include "app/program_settings.h"
-#include "app/qt_dispatcher.h"
-#include "app/translation_table.h"
+#include "app/core/language_list.h"
+#include "app/core/program_paths.h"
+#include "app/core/program_settings.h"
+#include "app/core/qt_dispatcher.h"
+#include "app/core/translation_table.h"
 #include "engine/burner.h"
 
 #include <QCursor>

@@ -1,7 +1,7 @@
 // The languages menu and the captions a language gives the main window.
 
-#include "app/builtin_language.h"
-#include "app/capacity_texts.h"
+#include "app/core/builtin_language.h"
+#include "app/core/capacity_texts.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 

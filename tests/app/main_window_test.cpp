@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "app/qt_dispatcher.h"
+#include "app/core/qt_dispatcher.h"
 
-#include "app_test_folder.h"
+#include "tests/app_core/app_test_folder.h"
 
 #include <gtest/gtest.h>
 

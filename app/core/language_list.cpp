@@ -1,4 +1,4 @@
-#include "app/language_list.h"
+#include "app/core/language_list.h"
 
 #include "platform/text.h"
 

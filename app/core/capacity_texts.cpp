@@ -1,4 +1,4 @@
-#include "app/capacity_texts.h"
+#include "app/core/capacity_texts.h"
 
 #include "platform/text.h"
 

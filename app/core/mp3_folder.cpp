@@ -1,4 +1,4 @@
-#include "app/mp3_folder.h"
+#include "app/core/mp3_folder.h"
 
 #include "platform/text.h"
 

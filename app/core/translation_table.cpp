@@ -1,4 +1,4 @@
-#include "app/translation_table.h"
+#include "app/core/translation_table.h"
 
 namespace valmuri {
 

@@ -1,4 +1,4 @@
-#include "app/program_paths.h"
+#include "app/core/program_paths.h"
 
 #include <cstdlib>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Texts of the capacity display for an empty track list.
 
-#include "app/translation_table.h"
+#include "app/core/translation_table.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "app/program_paths.h"
-#include "app/program_settings.h"
+#include "app/core/program_paths.h"
+#include "app/core/program_settings.h"
 
 #include "app_test_folder.h"
 

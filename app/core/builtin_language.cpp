@@ -1,4 +1,4 @@
-#include "app/builtin_language.h"
+#include "app/core/builtin_language.h"
 
 #include <QFile>
 

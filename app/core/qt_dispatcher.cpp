@@ -1,4 +1,4 @@
-#include "app/qt_dispatcher.h"
+#include "app/core/qt_dispatcher.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -2,7 +2,7 @@
 // A program folder of its own for each test: an executable path, idiomas/
 // with chosen language files, removed afterwards.
 
-#include "app/program_paths.h"
+#include "app/core/program_paths.h"
 
 #include <filesystem>
 #include <fstream>

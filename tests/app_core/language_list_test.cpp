@@ -1,7 +1,7 @@
-#include "app/builtin_language.h"
-#include "app/capacity_texts.h"
-#include "app/language_list.h"
-#include "app/translation_table.h"
+#include "app/core/builtin_language.h"
+#include "app/core/capacity_texts.h"
+#include "app/core/language_list.h"
+#include "app/core/translation_table.h"
 
 #include "app_test_folder.h"
 
