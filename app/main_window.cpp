@@ -34,6 +34,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     build_status_bar();
     build_menus();
     build_popups();
+    build_track_list_drops();
 
     // The window's title and the first status panel carry the program title.
     setWindowTitle(QString::fromUtf8(kProgramTitle));

@@ -4,6 +4,8 @@
 // translation table and the settings read from options.ini; the commands of
 // the other parts of the program plug into its act_* actions.
 
+#include "app/command_table.h"
+#include "app/search_window.h"
 #include "app/core/language_list.h"
 #include "app/core/program_paths.h"
 #include "app/core/program_settings.h"
@@ -14,6 +16,7 @@
 #include <QCursor>
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -34,7 +37,11 @@ namespace valmuri {
 
 class FileBrowser;
 
-class MainWindow : public QMainWindow {
+class BusyWindow;
+class SearchWindow;
+class TExDragDrop;
+
+class MainWindow : public QMainWindow, public SearchTarget {
     Q_OBJECT
 public:
     // Runs the creation sequence: settings, geometry, language, commands.
@@ -67,9 +74,10 @@ public:
     std::array<QString, 5>& project_options() { return project_options_; }
     void reset_project_options();
 
-    // Commands. Every act_* action exists from the start; one without a
-    // handler stays disabled. update decides the enabled state whenever the
-    // program is idle (no update: always enabled).
+    // Commands, one per row of the command table. Every one exists from the
+    // start; one without a handler stays disabled. update decides the enabled
+    // state whenever the program is idle (no update: always enabled). A name
+    // that is not in the table throws std::logic_error.
     QAction* command(const QString& name) const;
     void set_command_handler(const QString& name, std::function<void()> execute,
                              std::function<bool()> update = {});
@@ -87,6 +95,25 @@ public:
     // Recomputes the capacity display of a non-empty track list.
     std::function<void()> OnRecomputeCapacity;
 
+    // Adding files: the candidate paths of act_adicionar, of a drag from the
+    // file pane and of a drop from the file manager, in order.
+    std::function<void(const QStringList& candidates)> OnAddFiles;
+    // The selected items of the file pane as full paths (folder + name + ".mp3").
+    QStringList file_pane_candidates() const;
+    TExDragDrop& drop_target() const { return *DragDropFiles_; }
+
+    // Opens a file with the desktop's default application; a failure shows nothing.
+    static void open_with_desktop(const QString& path);
+    void play_current_track();
+    void play_file_pane_entry();
+
+    // The search window, while it is open.
+    SearchWindow* search_window() const { return search_window_; }
+    void open_search_window();
+    int row_count() const override;
+    QString row_text(int index) const override;
+    void show_result(const QString& row) override;
+
     // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
     // window open.
     std::function<bool()> OnCloseQuery;
@@ -99,6 +126,7 @@ public:
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;
+    FileBrowser& file_browser() const { return *file_browser_; }
     // The edit popup (PopEdit) shown over a dialog's text field.
     QMenu* edit_popup() const { return edit_popup_; }
     void attach_edit_popup(QWidget* field);
@@ -123,7 +151,15 @@ private:
     void build_toolbar();
     void build_panes();
     void build_status_bar();
-    QAction* menu_item(QMenu* menu, const char* name, const QString& command, const QKeySequence& shortcut = {});
+    // An item showing the command the table gives for that item name.
+    QAction* command_item(QMenu* menu, std::string_view item_name);
+    void fill_menu(QMenu* menu, std::span<const MenuLine> lines);
+    void set_drag_mode(bool on);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void build_track_list_drops();
+    // Rows the track-list commands act on: the current one, and the number selected.
+    int current_row() const;
+    int selected_row_count() const;
     void set_caption(const QString& object_name, int n);
     void apply_captions();
     void read_settings();
@@ -154,6 +190,7 @@ private:
 
     QToolBar* toolbar_ = nullptr;
     QMenu* language_menu_ = nullptr;
+    QMenu* recent_menu_ = nullptr;
     QActionGroup* language_group_ = nullptr;
     QMenu* edit_popup_ = nullptr;
     QMenu* track_popup_ = nullptr;
@@ -163,6 +200,8 @@ private:
     QProgressBar* capacity_bar_ = nullptr;
     std::array<QLabel*, 4> status_panels_{};
     FileBrowser* file_browser_ = nullptr;
+    TExDragDrop* DragDropFiles_ = nullptr;
+    QPointer<SearchWindow> search_window_;
 };
 
 } // namespace valmuri

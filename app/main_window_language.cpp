@@ -3,6 +3,7 @@
 #include "app/core/builtin_language.h"
 #include "app/core/capacity_texts.h"
 #include "app/main_window.h"
+#include "app/search_window.h"
 #include "app/message_box.h"
 
 #include <QAbstractButton>
@@ -141,6 +142,8 @@ void MainWindow::apply_language(const std::filesystem::path& file)
         show_empty_capacity();
     else if (OnRecomputeCapacity)
         OnRecomputeCapacity();
+    if (search_window_)
+        search_window_->apply_texts(texts_);
     if (OnLanguageApplied)
         OnLanguageApplied();
 }

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 namespace valmuri {
@@ -214,6 +215,36 @@ TEST_F(MainWindowTest, CommandsOfMissingFeaturesAreDisabledAndHandlersEnableThem
     EXPECT_FALSE(window.findChild<QAction*>("GravarCD1")->isEnabled());
     window.command("act_gravar01")->trigger();
     EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainWindowTest, CommandTableFeedsMenusPopupsAndToolbarAndRefusesUnknownNames)
+{
+    MainWindow window(folder_.paths());
+    // Every item of the table exists once, with the table's shortcut.
+    for (const CommandSpec& spec : command_specs()) {
+        ASSERT_NE(window.command(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()))), nullptr);
+        for (std::string_view item : {spec.menu_item, spec.popup_item}) {
+            if (item.empty())
+                continue;
+            auto* action = window.findChild<QAction*>(QString::fromUtf8(item.data(), qsizetype(item.size())));
+            ASSERT_NE(action, nullptr) << item;
+            if (spec.shortcut.key() != Qt::Key_unknown) {
+                EXPECT_EQ(action->shortcut(), QKeySequence(spec.shortcut)) << item;
+            }
+        }
+        if (!spec.toolbar_button.empty()) {
+            EXPECT_NE(window.findChild<QToolButton*>(QString::fromUtf8(spec.toolbar_button.data(),
+                                                                        qsizetype(spec.toolbar_button.size()))),
+                      nullptr);
+        }
+    }
+    EXPECT_EQ(window.findChild<QAction*>("Reproduzir1")->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_TRUE(window.findChild<QAction*>("AdicionarArquivoAoProjeto1")->font().bold());
+    EXPECT_EQ(window.findChild<QMenu*>("popmenu02")->actions().size(), 3);
+    // A handler for a command that does not exist is a programming error.
+    EXPECT_THROW(window.set_command_handler("act_gravar02", [] {}), std::logic_error);
+    EXPECT_EQ(window.command("act_gravar02"), nullptr);
+    EXPECT_EQ(find_command_for_item("bt_salvar")->name, "cmd_salvar");
 }
 
 TEST_F(MainWindowTest, OptionsDialogStoresOnOkAndRereadsTheFileOnCancel)

@@ -1,0 +1,160 @@
+// The track list's commands that need no compilation of their own: adding
+// candidates, drops, playback and the music search.
+
+#include "app/drop_target.h"
+#include "app/file_browser.h"
+#include "app/main_window.h"
+
+#include "platform/text.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTableWidget>
+#include <QUrl>
+
+namespace valmuri {
+
+void MainWindow::build_track_list_drops()
+{
+    DragDropFiles_ = new TExDragDrop(this);
+    DragDropFiles_->setObjectName("DragDropFiles");
+    DragDropFiles_->SetControl(track_list_);
+    DragDropFiles_->OnDropped = [this](TExDragDrop* sender, int) {
+        if (OnAddFiles)
+            OnAddFiles(sender->Items());
+    };
+    // Installed after the drop target, so this filter sees drags first: it
+    // takes those from the file pane and keeps every other non-file drag
+    // away from the list's own item drops.
+    track_list_->viewport()->installEventFilter(this);
+
+    set_command_handler(
+        "act_adicionar",
+        [this] {
+            if (OnAddFiles)
+                OnAddFiles(file_pane_candidates());
+        },
+        [this] { return !file_list()->selectedItems().isEmpty(); });
+    set_command_handler("act_reproduzir", [this] { play_current_track(); }, [this] {
+        return drag_mode_ ? current_row() >= 0 : selected_row_count() == 1;
+    });
+    set_command_handler("act_reproduzirlista", [this] { play_file_pane_entry(); },
+                        [this] { return file_list()->selectedItems().size() == 1; });
+    set_command_handler("act_buscar", [this] { open_search_window(); }, [this] { return row_count() > 0; });
+    connect(track_list_, &QAbstractItemView::doubleClicked, this, [this] { command("act_reproduzir")->trigger(); });
+    connect(file_list(), &QListWidget::itemDoubleClicked, this,
+            [this] { command("act_reproduzirlista")->trigger(); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != track_list_->viewport())
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (drag->source() == file_list()) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+            if (event->type() == QEvent::Drop && OnAddFiles)
+                OnAddFiles(file_pane_candidates());
+            return true;
+        }
+        if (drag->mimeData()->hasUrls())
+            return false; // the drop target's
+        drag->ignore();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+QStringList MainWindow::file_pane_candidates() const
+{
+    QString folder = file_browser_->current_folder();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    QStringList candidates;
+    for (int i = 0; i < file_list()->count(); ++i)
+        if (file_list()->item(i)->isSelected())
+            candidates.append(folder + file_list()->item(i)->text() + QStringLiteral(".mp3"));
+    return candidates;
+}
+
+void MainWindow::open_with_desktop(const QString& path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+int MainWindow::current_row() const
+{
+    int row = track_list_->currentIndex().row();
+    return row < track_list_->rowCount() ? row : -1;
+}
+
+int MainWindow::selected_row_count() const
+{
+    return int(track_list_->selectionModel()->selectedRows().size());
+}
+
+void MainWindow::play_current_track()
+{
+    int row = current_row();
+    if (row >= 0)
+        open_with_desktop(row_text(row).section(QLatin1Char(';'), 3, 3));
+}
+
+void MainWindow::play_file_pane_entry()
+{
+    if (QListWidgetItem* item = file_list()->currentItem()) {
+        QString folder = file_browser_->current_folder();
+        open_with_desktop(folder + (folder.endsWith(QLatin1Char('/')) ? "" : "/") + item->text()
+                          + QStringLiteral(".mp3"));
+    }
+}
+
+void MainWindow::open_search_window()
+{
+    if (search_window_)
+        return;
+    search_window_ = new SearchWindow(texts_, *this, this);
+    search_window_->show();
+}
+
+int MainWindow::row_count() const
+{
+    return track_list_->rowCount();
+}
+
+QString MainWindow::row_text(int index) const
+{
+    QStringList fields;
+    for (int column = 0; column < 4; ++column) {
+        QTableWidgetItem* cell = track_list_->item(index, column);
+        fields.append(cell ? cell->text() : QString());
+    }
+    return fields.join(QLatin1Char(';'));
+}
+
+void MainWindow::show_result(const QString& row)
+{
+    bool number_ok = false;
+    int track = row.section(QLatin1Char(';'), 0, 0).toInt(&number_ok);
+    if (!number_ok || track < 1 || track > row_count())
+        return;
+    std::string wanted = upper_ascii(row.section(QLatin1Char(';'), 1, 1).toStdString());
+    std::string found = upper_ascii(row_text(track - 1).section(QLatin1Char(';'), 1, 1).toStdString());
+    if (wanted != found)
+        return;
+    track_list_->clearSelection();
+    track_list_->selectRow(track - 1);
+}
+
+} // namespace valmuri
