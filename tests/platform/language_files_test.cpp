@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 const fs::path language_dir = fs::path(VALMURI_SOURCE_DIR) / "idiomas";
 const char* const default_language = "PORTUGUES_BR.INI";
 constexpr int text_count = 210;
+// Texts the Linux program adds after the design's own (a211 and above).
+constexpr int last_added_text = 299;
 
 std::string lower(std::string s)
 {
@@ -212,7 +214,7 @@ TEST_F(LanguageFiles, HoldExactlyTheInterfaceTextsWithoutBlanksAtTheEnds)
         for (const auto& [k, v] : texts) {
             const bool numbered = k.size() > 1 && k[0] == 'a' && k[1] != '0' &&
                                   k.find_first_not_of("0123456789", 1) == std::string::npos &&
-                                  std::stoi(k.substr(1)) <= text_count;
+                                  std::stoi(k.substr(1)) <= last_added_text;
             EXPECT_TRUE(numbered) << "unknown key " << k << " (a typo would leave a text empty)";
         }
     }
