@@ -51,6 +51,27 @@ TEST(BurnerTest, LayoutTurnsDebugLinesOffAndTheHeaderOn)
     EXPECT_TRUE(burner.DoDebug());
 }
 
+TEST(BurnerTest, HeaderOfAStaleLayoutIsReportedAsNotMatching)
+{
+    TVordaCDBurner burner;
+    std::vector<std::string> errors;
+    burner.OnDebugMessage = [&](TSCSIDevice*, const std::string& m, int type) {
+        if (type == 0)
+            errors.push_back(m);
+    };
+    ASSERT_EQ(burner.InsertFile("\\", "/etc/hostname", false), 1);
+    burner.BuildLayout(true);
+    EXPECT_TRUE(burner.BuildImageHeader());
+    EXPECT_TRUE(errors.empty());
+
+    // Laid out without the Joliet volume, built with it.
+    burner.SetJolietFileSystem(false);
+    burner.BuildLayout(true);
+    burner.SetJolietFileSystem(true);
+    EXPECT_FALSE(burner.BuildImageHeader());
+    EXPECT_EQ(errors, std::vector<std::string>{"INTERNAL ERROR: IMAGE HEADER DOES NOT MATCH ITS LAYOUT"});
+}
+
 TEST(BurnerTest, TreeMessagesReachTheDebugEvent)
 {
     TVordaCDBurner burner;
