@@ -5,6 +5,7 @@
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/program_icons.h"
+#include "drive/command_trace.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -89,6 +90,16 @@ void MainWindow::read_settings()
     settings_ = read_program_settings(options);
     burn_cd_->SetCacheSize(settings_.buffer);
     burn_cd_->SetUnderrunProtection(settings_.underrun_protection);
+    // The key names the trace file, relative to the program folder; without
+    // it VALMURI_TRACE may name one.
+    if (!settings_.command_trace.empty()) {
+        std::filesystem::path trace(settings_.command_trace);
+        if (trace.is_relative())
+            trace = paths_.options_file().parent_path() / trace;
+        set_command_trace(trace.string());
+    } else {
+        trace_from_environment();
+    }
     if (OnBurnerSettings)
         OnBurnerSettings(settings_.buffer, settings_.underrun_protection);
 }

@@ -1,5 +1,7 @@
 #include "cli/verb.h"
 
+#include "drive/command_trace.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -15,7 +17,9 @@ std::vector<Verb>& registry()
 
 void print_usage()
 {
-    std::cout << "Usage: valmuri-cli VERB [OPTIONS]\n\nVerbs:\n";
+    std::cout << "Usage: valmuri-cli [--trace FILE] VERB [OPTIONS]\n\n"
+                 "  --trace FILE  append every drive command (CDB, status, sense, time) to FILE\n"
+                 "                (also: the environment variable VALMURI_TRACE)\n\nVerbs:\n";
     auto list = registry();
     std::sort(list.begin(), list.end(), [](const Verb& a, const Verb& b) { return a.name < b.name; });
     for (const auto& verb : list)
@@ -53,6 +57,15 @@ int main(int argc, char** argv)
 {
     using namespace valmuri::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--trace") {
+        if (args.size() < 2)
+            return fail("--trace needs a file name");
+        if (!valmuri::set_command_trace(args[1]))
+            return fail("cannot write the trace file " + args[1]);
+        args.erase(args.begin(), args.begin() + 2);
+    } else {
+        valmuri::trace_from_environment();
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         print_usage();
         return args.empty() ? 2 : 0;

@@ -5,6 +5,7 @@
 #include "cli/progress_bar.h"
 #include "cli/verb.h"
 #include "drive/disc_information.h"
+#include "engine/burn_log_header.h"
 #include "engine/burner.h"
 #include "engine/device_disc_queries.h"
 #include "engine/writer_plan.h"
@@ -178,6 +179,10 @@ int run_burn(const std::vector<std::string>& arguments)
         return fail("the files need " + std::to_string(needed) + " sectors, the disc has room for "
                     + std::to_string(room));
     }
+
+    for (const std::string& line : burn_log_header(burn_log_facts(burner, kProgramName), burner.Version()))
+        std::cout << line << "\n";
+    std::cout.flush();
 
     bool done = false;
     std::string result;

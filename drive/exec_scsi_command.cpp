@@ -2,6 +2,7 @@
 
 #include "drive/scsi_device.h"
 
+#include "drive/command_trace.h"
 #include "drive/transport.h"
 
 #include <algorithm>
@@ -92,6 +93,7 @@ std::uint8_t TSCSIDevice::ExecSCSICommand(SRB_ExecSCSICmd& srb, std::uint32_t ti
         // the untouched block for a pending or completed request.
         store_status(srb, SS_NOT_SENT);
         build_error_text(srb);
+        trace_command(srb, 0);
         return SS_NOT_SENT;
     }
 
@@ -107,6 +109,7 @@ std::uint8_t TSCSIDevice::ExecSCSICommand(SRB_ExecSCSICmd& srb, std::uint32_t ti
     srb.CDBByte[1] = static_cast<std::uint8_t>((srb.CDBByte[1] & 0x1F) | (selected_.lun << 5));
 
     const std::uint64_t limit = std::max(timeout_ms, kMinimumWaitMs);
+    const std::uint64_t start = clock_->now_ms();
 
     SendASPI32Command(&srb);
     if (notify && load_status(srb) == SS_PENDING)
@@ -128,6 +131,7 @@ std::uint8_t TSCSIDevice::ExecSCSICommand(SRB_ExecSCSICmd& srb, std::uint32_t ti
     }
 
     const std::uint8_t status = load_status(srb);
+    trace_command(srb, clock_->now_ms() - start);
     if (status != SS_PENDING && status != SS_COMP)
         build_error_text(srb);
     write_failure_log_line(srb);

@@ -61,8 +61,9 @@ public:
     bool BuildLayout(bool SkipDiscQuery, TDEntry* ImportInto = nullptr);
     // Sectors the burn writes, at least 300 with the post-gap.
     std::int64_t ImageSize() const;
-    // Fills the header stream and the descriptor copy from the last layout.
-    void BuildImageHeader();
+    // Fills the header stream and the descriptor copy from the last layout;
+    // false when the header does not lie where the layout put its parts.
+    bool BuildImageHeader();
     // Bytes of a file, or of every file below a folder when Path ends in a
     // separator ("/" or "\").
     std::int64_t GetPathSize(const std::string& Path) const;

@@ -84,9 +84,16 @@ bool TVordaCDBurner::BurnCD()
         disc_queries_ = &device_queries;
     burn_starting_ = true;
     BuildLayout(false);
-    BuildImageHeader();
+    const bool header_matches = BuildImageHeader();
     burn_starting_ = false;
     disc_queries_ = queries;
+    // Such a header would point readers at the wrong sectors: nothing is written.
+    if (!header_matches) {
+        last_write_result_ = burn_error::kHeaderMismatch;
+        if (OnWriteDone)
+            OnWriteDone(this, last_write_result_);
+        return false;
+    }
 
     run.state.set_cache(std::make_unique<TCacheThread>(cache_job_for(*this, block_size)));
     TCacheThread& cache = *run.state.cache();

@@ -2,6 +2,7 @@
 
 #include "engine/burner.h"
 
+#include "engine/burn_errors.h"
 #include "engine/image_header.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ std::int64_t TVordaCDBurner::ImageSize() const
     return layout_.ImageSectors;
 }
 
-void TVordaCDBurner::BuildImageHeader()
+bool TVordaCDBurner::BuildImageHeader()
 {
     HeaderOptions options;
     options.joliet = joliet_file_system_;
@@ -73,8 +74,9 @@ void TVordaCDBurner::BuildImageHeader()
     options.joliet_creation = date_creation_;
     options.joliet_modification = date_modification_;
     options.zone = zone_;
-    if (!build_image_header(header_stream_, tree_, layout_, options))
-        DebugMessage("INTERNAL ERROR: IMAGE HEADER DOES NOT MATCH ITS LAYOUT", 0);
+    const bool matches = build_image_header(header_stream_, tree_, layout_, options);
+    if (!matches)
+        DebugMessage(burn_error::kHeaderMismatch, 0);
 
     std::fill(descriptor_copy_.begin(), descriptor_copy_.end(), 0xFF);
     const std::size_t descriptors = std::size_t{layout_.Terminator + 1 - layout_.StartSector} * SectorSize;
@@ -83,6 +85,7 @@ void TVordaCDBurner::BuildImageHeader()
 
     layout_.ImageSectors = layout_.VolumeEnd - layout_.StartSector;
     SetDoDebug(true);
+    return matches;
 }
 
 } // namespace valmuri

@@ -17,6 +17,7 @@ ProgramSettings read_program_settings(const IniFile& options)
     settings.underrun_protection = options.read_bool(kSection, "UnderrunProtection", true);
     settings.grade_lines = options.read_bool(kSection, "GradeLines", false);
     settings.save_form = options.read_bool(kSection, "SaveForm", true);
+    settings.command_trace = options.read_string(kSection, "CommandTrace");
     return settings;
 }
 

@@ -4,6 +4,8 @@
 
 #include "platform/ini_file.h"
 
+#include <string>
+
 namespace valmuri {
 
 struct ProgramSettings {
@@ -12,6 +14,7 @@ struct ProgramSettings {
     bool underrun_protection = true; // Options/UnderrunProtection
     bool grade_lines = false;        // Options/GradeLines: grid lines in the track list
     bool save_form = true;           // Options/SaveForm: restore the window geometry at start
+    std::string command_trace;       // Options/CommandTrace: file that drive commands are traced into
 };
 
 ProgramSettings read_program_settings(const IniFile& options);

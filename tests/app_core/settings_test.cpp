@@ -18,15 +18,17 @@ TEST(ProgramSettings, DefaultsApplyToMissingKeysAndBadValues)
     EXPECT_TRUE(missing.underrun_protection);
     EXPECT_FALSE(missing.grade_lines);
     EXPECT_TRUE(missing.save_form);
+    EXPECT_EQ(missing.command_trace, "");
 
     folder.write("options.ini", "[OPTIONS]\nopencd=0\nBuffer=lots\nUnderrunProtection=yes\nGradeLines=2\n"
-                                "SaveForm=0\n");
+                                "SaveForm=0\nCommandTrace=drive trace.log\n");
     ProgramSettings read = read_program_settings(options);
     EXPECT_FALSE(read.open_cd);
     EXPECT_EQ(read.buffer, -1);
     EXPECT_TRUE(read.underrun_protection);
     EXPECT_TRUE(read.grade_lines);
     EXPECT_FALSE(read.save_form);
+    EXPECT_EQ(read.command_trace, "drive trace.log");
 }
 
 TEST(OptionsDialogValues, BufferIsShownInWholeMegabytesAndWrittenBack)

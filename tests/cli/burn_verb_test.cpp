@@ -314,6 +314,39 @@ TEST_F(BurnVerbTest, HostAdapterErrorEndsTheBurnAtOnce)
     }
 }
 
+TEST_F(BurnVerbTest, LogBeginsWithProgramDriveAndMediumAndTheTraceHasEveryCommand)
+{
+    recorder("cd-r");
+    const fs::path trace = folder_ / "trace.log";
+    const std::string binary = VALMURI_BINARY_DIR;
+    const CliRun burn = shell("cd " + sq(folder_) + " && VALMURI_VRECORDER=" + sq(folder_ / "vrecorder.ini")
+                              + " XDG_DATA_HOME=" + sq(folder_) + " " + sq(binary + "/valmuri-cli") + " --trace "
+                              + sq(trace) + " burn --library " + sq(binary + "/libwnaspi32.so") + files({sources_[1]}));
+    ASSERT_EQ(burn.status, 0) << burn.output;
+    const std::size_t program = burn.output.find("Valmuri MP3 1.0a (engine 1.23)\nDrive: ");
+    ASSERT_NE(program, std::string::npos) << burn.output;
+    const std::size_t medium = burn.output.find("\nMedium: CD-R, ", program);
+    ASSERT_NE(medium, std::string::npos) << burn.output;
+    EXPECT_NE(burn.output.find(" sectors free (", medium), std::string::npos) << burn.output;
+
+    const std::string lines = contents(trace);
+    // 300 sectors of post-gap image in 27-sector writes, each with its
+    // transfer length, status and time.
+    std::size_t writes = 0;
+    for (std::size_t at = 0; (at = lines.find(" CDB 2A ", at)) != std::string::npos; ++at)
+        ++writes;
+    EXPECT_GE(writes, 12u) << lines;
+    EXPECT_NE(lines.find("length 55296 | status 01 host 00 target 00 | "), std::string::npos) << lines;
+    EXPECT_NE(lines.find(" CDB 5B "), std::string::npos) << "the session close is traced";
+
+    // The environment variable does the same for any program.
+    fs::remove(trace);
+    const CliRun drives = shell("VALMURI_VRECORDER=" + sq(folder_ / "vrecorder.ini") + " VALMURI_TRACE=" + sq(trace)
+                                + " " + sq(binary + "/valmuri-cli") + " drives --library "
+                                + sq(binary + "/libwnaspi32.so"));
+    EXPECT_NE(contents(trace).find(" CDB 12 "), std::string::npos) << drives.output << contents(trace);
+}
+
 TEST_F(BurnVerbTest, TestWriteLeavesTheDiscBlank)
 {
     recorder("cd-r");

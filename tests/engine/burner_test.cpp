@@ -1,4 +1,5 @@
 #include "engine/burner.h"
+#include "engine/burn_log_header.h"
 
 #include "tests/engine/temp_folder.h"
 
@@ -49,6 +50,39 @@ TEST(BurnerTest, LayoutTurnsDebugLinesOffAndTheHeaderOn)
     EXPECT_FALSE(burner.DoDebug());
     burner.BuildImageHeader();
     EXPECT_TRUE(burner.DoDebug());
+}
+
+TEST(BurnerTest, HeaderOfAStaleLayoutIsReportedAsNotMatching)
+{
+    TVordaCDBurner burner;
+    std::vector<std::string> errors;
+    burner.OnDebugMessage = [&](TSCSIDevice*, const std::string& m, int type) {
+        if (type == 0)
+            errors.push_back(m);
+    };
+    ASSERT_EQ(burner.InsertFile("\\", "/etc/hostname", false), 1);
+    burner.BuildLayout(true);
+    EXPECT_TRUE(burner.BuildImageHeader());
+    EXPECT_TRUE(errors.empty());
+
+    // Laid out without the Joliet volume, built with it.
+    burner.SetJolietFileSystem(false);
+    burner.BuildLayout(true);
+    burner.SetJolietFileSystem(true);
+    EXPECT_FALSE(burner.BuildImageHeader());
+    EXPECT_EQ(errors, std::vector<std::string>{"INTERNAL ERROR: IMAGE HEADER DOES NOT MATCH ITS LAYOUT"});
+}
+
+TEST(BurnLogHeader, NamesProgramDriveAndMedium)
+{
+    BurnLogFacts facts{"Valmuri MP3 1.0a", "VALMURI", "VIRTUAL RECORDER", "1.00", 2, 359847};
+    EXPECT_EQ(burn_log_header(facts, "1.23"),
+              (std::vector<std::string>{"Valmuri MP3 1.0a (engine 1.23)", "Drive: VALMURI VIRTUAL RECORDER 1.00",
+                                        "Medium: CD-R, 359,847 sectors free (702.8 MB)"}));
+    // A drive that did not answer INQUIRY, and a full disc.
+    BurnLogFacts silent{"Valmuri MP3 1.0a", "", "", "", 11, 0};
+    EXPECT_EQ(burn_log_header(silent, "1.23")[1], "Drive: UNKNOWN");
+    EXPECT_EQ(burn_log_header(silent, "1.23")[2], "Medium: DVD+R, 0 sectors free (0.0 MB)");
 }
 
 TEST(BurnerTest, TreeMessagesReachTheDebugEvent)
