@@ -26,24 +26,26 @@ CapacityFigures capacity_figures(std::int64_t blocks, int track_count, const Tra
     return f;
 }
 
+bool insert_track_file(DiscTree& tree, const std::string& source, const std::string& long_name)
+{
+    auto record = find_source_file(source);
+    if (!record)
+        return false;
+    // The entry gets its disc name at once: inserting under the source name
+    // first would collide with an earlier row's disc name.
+    record->AlternateName = upper_ascii(utf8_length(long_name) <= 13 ? long_name : record->Name);
+    record->Name = long_name;
+    return tree.AddFileEntry(tree.Root(), *record, 0, source);
+}
+
 int fill_disc_tree(TVordaCDBurner& burner, const std::vector<std::string>& rows)
 {
     burner.ResetFileTree(DefaultMaxFiles, DefaultMaxDirs);
-    DiscTree& tree = burner.Tree();
     int taken = 0;
-    for (const auto& row : rows) {
-        const std::string source = row_field(row, TrackField::SourcePath);
-        auto record = find_source_file(source);
-        if (!record)
-            continue;
-        // The entry gets its disc name at once: inserting under the source
-        // name first would collide with an earlier row's disc name.
-        const std::string long_name = row_field(row, TrackField::DiscName) + ".mp3";
-        record->AlternateName = upper_ascii(utf8_length(long_name) <= 13 ? long_name : record->Name);
-        record->Name = long_name;
-        if (tree.AddFileEntry(tree.Root(), *record, 0, source))
+    for (const auto& row : rows)
+        if (insert_track_file(burner.Tree(), row_field(row, TrackField::SourcePath),
+                              row_field(row, TrackField::DiscName) + ".mp3"))
             ++taken;
-    }
     return taken;
 }
 

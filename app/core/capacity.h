@@ -38,6 +38,10 @@ constexpr std::int64_t kPercentBlocks700 = 359995;
 CapacityFigures capacity_figures(std::int64_t blocks, int track_count, const TranslationTable& texts,
                                  const NumberFormat& format);
 
+// Puts a source file into the root folder under long_name (with the short
+// name rule below); false when the tree does not take it.
+bool insert_track_file(DiscTree& tree, const std::string& source, const std::string& long_name);
+
 // Resets the tree and puts every row's source file into the root folder
 // under its disc name + ".mp3", in list order. The short name is the
 // upper-cased disc file name when that has at most 13 characters, else the
