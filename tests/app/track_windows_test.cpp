@@ -268,6 +268,39 @@ TEST_F(TrackWindowsTest, SearchWindowFindsRowsAndPointsTheTrackListAtAResult)
     EXPECT_EQ(window_->search_window(), nullptr);
 }
 
+// With VALMURI_SHOT_FOLDER set, writes pictures of the windows for a person
+// to look at; without it there is nothing to do.
+TEST_F(TrackWindowsTest, PicturesOfTheWindowsForReview)
+{
+    QString shots = qEnvironmentVariable("VALMURI_SHOT_FOLDER");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VALMURI_SHOT_FOLDER not set";
+    add_rows({"001;Artista - Musica;4.567.890;/mp3/Artista - Musica.mp3", "002;Intro;1.024;/mp3/Intro.mp3"});
+    show_music_folder({"Faixa 01.mp3", "Faixa 02.mp3"});
+    window_->resize(900, 600);
+    QCoreApplication::processEvents();
+    window_->grab().save(shots + "/main_window.png");
+    {
+        BusyWindow busy(QString::fromStdString(window_->texts()[122]), window_.get());
+        busy.set_position(60);
+        busy.grab().save(shots + "/busy_window.png");
+    }
+    ReplaceDialog replace(window_->texts(),
+                          {"Intro.mp3", "/mp3/", "INTRO.mp3", "/home/user/Music/a very long folder name/"
+                                                              "that does not fit/"},
+                          window_.get());
+    replace.show();
+    QCoreApplication::processEvents();
+    replace.grab().save(shots + "/replace_confirmation.png");
+    replace.close();
+    window_->update_commands();
+    window_->open_search_window();
+    window_->search_window()->findChild<QLineEdit*>("nome_musica")->setText("mp3");
+    window_->search_window()->search();
+    QCoreApplication::processEvents();
+    window_->search_window()->grab().save(shots + "/search_window.png");
+}
+
 } // namespace
 } // namespace valmuri
 
