@@ -146,12 +146,13 @@ TEST_F(LanguageListTest, LanguagesStillLoadWhenOptionsCannotBeWritten)
 TEST(TranslationTable, MissingKeysAreEmptyAndIndexesAreChecked)
 {
     TranslationTable table;
-    table.load(IniFile::from_text("[traducao]\na1=&Arquivo\na210=Fim\na211=extra\n"), "x.ini");
+    table.load(IniFile::from_text("[traducao]\na1=&Arquivo\na210=Fim\na220=Vazio\na300=extra\n"), "x.ini");
     EXPECT_EQ(table[1], "&Arquivo");
     EXPECT_EQ(table[2], "");
     EXPECT_EQ(table[210], "Fim");
     EXPECT_EQ(table[0], "");
-    EXPECT_EQ(table[211], "");
+    EXPECT_EQ(table[220], "Vazio");
+    EXPECT_EQ(table[300], "");
     EXPECT_EQ(table.path(), "x.ini");
 }
 
