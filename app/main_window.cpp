@@ -15,7 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QUrl>
 
 #include <filesystem>
@@ -37,6 +37,8 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     build_menus();
     build_popups();
     build_track_list_drops();
+    OnAddFiles = [this](const QStringList& candidates) { add_files_to_compilation(candidates); };
+    OnRecomputeCapacity = [this] { recompute_capacity_display(); };
 
     // The window's title and the first status panel carry the program title.
     setWindowTitle(QString::fromUtf8(kProgramTitle));

@@ -5,6 +5,9 @@
 // the other parts of the program plug into its act_* actions.
 
 #include "app/command_table.h"
+#include "app/core/capacity.h"
+#include "app/core/compilation.h"
+#include "app/track_list_model.h"
 #include "app/search_window.h"
 #include "app/core/language_list.h"
 #include "app/core/program_paths.h"
@@ -30,7 +33,7 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QSplitter;
-class QTableWidget;
+class QTableView;
 class QToolBar;
 
 namespace valmuri {
@@ -122,7 +125,15 @@ public:
     void set_startup_project(const QString& path) { startup_project_ = path; }
 
     // Named parts of the window.
-    QTableWidget* track_list() const { return track_list_; }
+    QTableView* track_list() const { return track_list_; }
+    TrackListModel* track_model() const { return track_model_; }
+    // The compilation the track list shows.
+    Compilation& compilation() { return compilation_; }
+    const CapacityFigures& capacity() const { return capacity_; }
+    // Runs the adding procedure on the candidates with the busy window, the
+    // replace confirmation and the report of cut names, then recomputes.
+    void add_files_to_compilation(const QStringList& candidates);
+    void recompute_capacity_display();
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;
@@ -166,6 +177,8 @@ private:
     void load_drag_cursor();
     void show_language_notice_once();
 
+    Compilation compilation_;
+    CapacityFigures capacity_;
     ProgramPaths paths_;
     QtDispatcher dispatcher_;
     std::unique_ptr<TVordaCDBurner> burn_cd_;
@@ -196,7 +209,8 @@ private:
     QMenu* track_popup_ = nullptr;
     QMenu* file_popup_ = nullptr;
     QWidget* edit_target_ = nullptr;
-    QTableWidget* track_list_ = nullptr;
+    QTableView* track_list_ = nullptr;
+    TrackListModel* track_model_ = nullptr;
     QProgressBar* capacity_bar_ = nullptr;
     std::array<QLabel*, 4> status_panels_{};
     FileBrowser* file_browser_ = nullptr;

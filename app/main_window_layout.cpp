@@ -12,7 +12,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -67,7 +67,9 @@ void MainWindow::build_panes()
     lower_layout->setContentsMargins(0, 0, 0, 0);
     lower_layout->setSpacing(2);
 
-    track_list_ = new QTableWidget(0, 4, lower);
+    track_model_ = new TrackListModel(compilation_, this);
+    track_list_ = new QTableView(lower);
+    track_list_->setModel(track_model_);
     track_list_->setObjectName("lista_musicas");
     track_list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     track_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -79,12 +81,14 @@ void MainWindow::build_panes()
     track_list_->verticalHeader()->setDefaultSectionSize(std::max(16, fontMetrics().height() + 2));
     track_list_->horizontalHeader()->setHighlightSections(false);
     track_list_->horizontalHeader()->setStretchLastSection(false);
+    // The name column takes the spare width, at least 415 pixels.
+    track_list_->horizontalHeader()->setMinimumSectionSize(20);
     const int widths[] = {50, 415, 70, 1500};
     for (int column = 0; column < 4; ++column)
         track_list_->setColumnWidth(column, widths[column]);
     track_list_->setStyleSheet(QStringLiteral(
-        "QTableWidget#lista_musicas { background-color: rgb(235,255,215); gridline-color: rgb(190,210,170); }"
-        "QTableWidget#lista_musicas::item:selected { background-color: black; color: yellow; }"));
+        "QTableView#lista_musicas { background-color: rgb(235,255,215); gridline-color: rgb(190,210,170); }"
+        "QTableView#lista_musicas::item:selected { background-color: black; color: yellow; }"));
     lower_layout->addWidget(track_list_, 1);
 
     capacity_bar_ = new QProgressBar(lower);

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -63,7 +63,7 @@ void MainWindow::build_commands()
     set_command_handler("cmd_modo_arrastar", [this] { set_drag_mode(!drag_mode_); });
     set_command_handler(
         "act_selectalllista", [this] { track_list_->selectAll(); },
-        [this] { return track_list_->rowCount() > 0 && !drag_mode_; });
+        [this] { return !compilation_.empty() && !drag_mode_; });
     set_command_handler(
         "act_selectall", [this] { file_list()->selectAll(); }, [this] { return file_list()->count() > 0; });
 }

@@ -1,19 +1,26 @@
 // The track list's commands that need no compilation of their own: adding
 // candidates, drops, playback and the music search.
 
+#include "app/busy_window.h"
+#include "app/core/adding.h"
 #include "app/drop_target.h"
 #include "app/file_browser.h"
 #include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/replace_dialog.h"
 
+#include "platform/number_format.h"
 #include "platform/text.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
-#include <QTableWidget>
+#include <QProgressBar>
+#include <QTableView>
 #include <QUrl>
 
 namespace valmuri {
@@ -96,7 +103,7 @@ void MainWindow::open_with_desktop(const QString& path)
 int MainWindow::current_row() const
 {
     int row = track_list_->currentIndex().row();
-    return row < track_list_->rowCount() ? row : -1;
+    return row < compilation_.row_count() ? row : -1;
 }
 
 int MainWindow::selected_row_count() const
@@ -108,7 +115,7 @@ void MainWindow::play_current_track()
 {
     int row = current_row();
     if (row >= 0)
-        open_with_desktop(row_text(row).section(QLatin1Char(';'), 3, 3));
+        open_with_desktop(QString::fromStdString(compilation_.source_path(row)));
 }
 
 void MainWindow::play_file_pane_entry()
@@ -130,17 +137,12 @@ void MainWindow::open_search_window()
 
 int MainWindow::row_count() const
 {
-    return track_list_->rowCount();
+    return compilation_.row_count();
 }
 
 QString MainWindow::row_text(int index) const
 {
-    QStringList fields;
-    for (int column = 0; column < 4; ++column) {
-        QTableWidgetItem* cell = track_list_->item(index, column);
-        fields.append(cell ? cell->text() : QString());
-    }
-    return fields.join(QLatin1Char(';'));
+    return QString::fromStdString(compilation_.row(index));
 }
 
 void MainWindow::show_result(const QString& row)
@@ -150,11 +152,61 @@ void MainWindow::show_result(const QString& row)
     if (!number_ok || track < 1 || track > row_count())
         return;
     std::string wanted = upper_ascii(row.section(QLatin1Char(';'), 1, 1).toStdString());
-    std::string found = upper_ascii(row_text(track - 1).section(QLatin1Char(';'), 1, 1).toStdString());
+    std::string found = upper_ascii(compilation_.disc_name(track - 1));
     if (wanted != found)
         return;
     track_list_->clearSelection();
     track_list_->selectRow(track - 1);
+}
+
+namespace {
+
+// The window's side of the adding run: the questions go over the busy window.
+class WindowAddingHandler : public AddingHandler {
+public:
+    WindowAddingHandler(const TranslationTable& texts, BusyWindow& busy) : texts_(texts), busy_(busy) {}
+    ReplaceAnswer ask_replace(const ReplaceQuestion& question) override
+    {
+        return ReplaceDialog::ask(texts_, question, &busy_);
+    }
+    void progress(int percent) override { busy_.set_position(percent); }
+
+private:
+    const TranslationTable& texts_;
+    BusyWindow& busy_;
+};
+
+} // namespace
+
+void MainWindow::add_files_to_compilation(const QStringList& candidates)
+{
+    std::vector<std::string> paths;
+    paths.reserve(std::size_t(candidates.size()));
+    for (const QString& candidate : candidates)
+        paths.push_back(candidate.toStdString());
+    AddingReport report;
+    {
+        BusyWindow busy(text(122), this);
+        WindowAddingHandler handler(texts_, busy);
+        report = add_files(compilation_, paths, handler, current_number_format());
+        recompute_capacity_display();
+    }
+    for (const std::string& refused : report.refused_semicolon)
+        show_notice(this, QString::fromStdString(semicolon_refusal_text(refused, texts_)));
+    std::string cut = cut_report_text(report.cut_count, texts_);
+    if (!cut.empty())
+        show_notice(this, QString::fromStdString(cut));
+}
+
+void MainWindow::recompute_capacity_display()
+{
+    if (compilation_.empty())
+        return;
+    capacity_ = recompute_capacity(*burn_cd_, compilation_, texts_, current_number_format());
+    status_panels_[1]->setText(QString::fromStdString(capacity_.project_total));
+    status_panels_[2]->setText(QString::fromStdString(capacity_.file_count));
+    capacity_bar_->setValue(capacity_.percent_700);
+    capacity_bar_->setFormat(QString::fromStdString(capacity_.bar_caption));
 }
 
 } // namespace valmuri

@@ -59,8 +59,10 @@ ReplaceDialog::ReplaceDialog(const TranslationTable& texts, const ReplaceQuestio
         folder_label->setForegroundRole(QPalette::PlaceholderText);
         files->addWidget(folder_label, row + 2, 1);
     };
-    add_file(0, "a01", 187, "file1", question.old_file, "origem1", question.old_folder);
-    add_file(3, "a02", 188, "file2", question.new_file, "origem2", question.new_folder);
+    add_file(0, "a01", 187, "file1", QString::fromStdString(question.old_file), "origem1",
+             QString::fromStdString(question.old_folder));
+    add_file(3, "a02", 188, "file2", QString::fromStdString(question.new_file), "origem2",
+             QString::fromStdString(question.new_folder));
     files->setColumnMinimumWidth(0, 10);
     right->addLayout(files);
     top->addLayout(right, 1);

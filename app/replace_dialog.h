@@ -2,22 +2,13 @@
 // The replace confirmation (Tform_message): asked when a file about to be
 // added has the disc name of a track already in the list.
 
+#include "app/core/adding.h"
 #include "app/core/translation_table.h"
 
 #include <QDialog>
 #include <QString>
 
 namespace valmuri {
-
-enum class ReplaceAnswer { Yes, YesToAll, No, Cancel };
-
-// The two files of the question; folders end with their separator.
-struct ReplaceQuestion {
-    QString old_file;
-    QString old_folder;
-    QString new_file;
-    QString new_folder;
-};
 
 class ReplaceDialog : public QDialog {
     Q_OBJECT

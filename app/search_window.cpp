@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QKeyEvent>
 #include <QTreeWidget>
@@ -108,8 +109,10 @@ void SearchWindow::keyPressEvent(QKeyEvent* event)
 
 void SearchWindow::apply_texts(const TranslationTable& texts)
 {
-    setWindowTitle(qtext(texts, 40));
-    caption_->setText(qtext(texts, 40));
+    // The caption is also a menu text; its accelerator mark has no place in a title.
+    QString caption = qtext(texts, 40).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    setWindowTitle(caption);
+    caption_->setText(caption);
     comment_->setText(qtext(texts, 69));
     name_label_->setText(qtext(texts, 70));
     bt_buscar_->setText(qtext(texts, 40));

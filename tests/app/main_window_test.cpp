@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, StartsInPortugueseAppliesEnglishAndStoresSettingsOnClose)
         EXPECT_TRUE(window.language_menu()->actions()[0]->isChecked());
         EXPECT_FALSE(window.language_menu()->actions()[1]->isChecked());
         EXPECT_EQ(menu_title(window, "Arquivo1").toStdString(), english.read_string("traducao", "a1"));
-        EXPECT_EQ(window.track_list()->horizontalHeaderItem(0)->text().toStdString(),
+        EXPECT_EQ(window.track_list()->model()->headerData(0, Qt::Horizontal).toString().toStdString(),
                   english.read_string("traducao", "a72"));
         // The empty list shows the empty capacity texts of the new language.
         EXPECT_EQ(window.status_panel(1)->text().toStdString(), english.read_string("traducao", "a142") + " 0 MB");

@@ -63,14 +63,10 @@ protected:
     }
     void add_rows(const QStringList& rows)
     {
-        QTableWidget* list = window_->track_list();
-        for (const QString& row : rows) {
-            int at = list->rowCount();
-            list->insertRow(at);
-            const QStringList fields = row.split(';');
-            for (int column = 0; column < 4; ++column)
-                list->setItem(at, column, new QTableWidgetItem(fields.value(column)));
-        }
+        std::vector<std::string> texts;
+        for (const QString& row : rows)
+            texts.push_back(row.toStdString());
+        window_->compilation().set_rows(std::move(texts));
     }
     // An MP3 folder of the test's own with the given files, shown in the file pane.
     QString show_music_folder(std::initializer_list<const char*> names)
@@ -177,13 +173,55 @@ TEST_F(TrackWindowsTest, FileManagerDropHandsOverEveryPathInOrderAndFilePaneDrag
     send_drop(window_->track_list()->viewport(), text);
     EXPECT_FALSE(enter_accepted_);
     EXPECT_TRUE(added_.isEmpty());
-    EXPECT_EQ(window_->track_list()->rowCount(), 0);
+    EXPECT_EQ(window_->track_list()->model()->rowCount(), 0);
     delete text;
     delete mime;
 
     // Detaching stops the drops.
     target.SetControl(nullptr);
     EXPECT_EQ(target.Control(), nullptr);
+}
+
+TEST_F(TrackWindowsTest, DropOfAFolderAWavAndAnMp3AddsOneRowAndShowsItsRoom)
+{
+    window_->OnAddFiles = [this](const QStringList& candidates) { window_->add_files_to_compilation(candidates); };
+    QString music = QString::fromStdString((folder_.folder() / "music").string());
+    folder_.write("music/rock/inside.mp3", "ID3");
+    folder_.write("music/b.wav", "RIFF");
+    folder_.write("music/a.MP3", std::string(5000, 'x'));
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(music + "/rock"), QUrl::fromLocalFile(music + "/b.wav"),
+                   QUrl::fromLocalFile(music + "/a.MP3")});
+    send_drop(window_->track_list()->viewport(), mime);
+    delete mime;
+    ASSERT_EQ(window_->compilation().row_count(), 1);
+    QAbstractItemModel* model = window_->track_list()->model();
+    EXPECT_EQ(model->index(0, 0).data().toString(), "001");
+    EXPECT_EQ(model->index(0, 1).data().toString(), "a");
+    EXPECT_EQ(model->index(0, 3).data().toString(), music + "/a.MP3");
+    EXPECT_EQ(window_->status_panel(2)->text().toStdString(), "1 " + window_->texts()[143]);
+    EXPECT_GT(window_->capacity().blocks, 0);
+    EXPECT_TRUE(window_->isEnabled()); // the busy window has gone
+}
+
+TEST_F(TrackWindowsTest, AddingADuplicateNameAsksAndReplacesTheRowInPlace)
+{
+    folder_.write("music/one/Song.mp3", "1");
+    folder_.write("music/two/SONG.mp3", "22");
+    QString music = QString::fromStdString((folder_.folder() / "music").string());
+    window_->add_files_to_compilation({music + "/one/Song.mp3"});
+    QString asked_file;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), "form_message");
+        asked_file = dialog->findChild<QLabel*>("file1")->text();
+        dialog->findChild<QPushButton*>("b01")->click();
+    });
+    window_->add_files_to_compilation({music + "/two/SONG.mp3"});
+    EXPECT_EQ(asked_file, "Song.mp3");
+    ASSERT_EQ(window_->compilation().row_count(), 1);
+    EXPECT_EQ(window_->compilation().row(0), "001;SONG;2;" + (music + "/two/SONG.mp3").toStdString());
 }
 
 TEST_F(TrackWindowsTest, AddingFromTheFilePaneTakesTheSelectedEntriesAsFullPaths)
@@ -256,7 +294,7 @@ TEST_F(TrackWindowsTest, SearchWindowFindsRowsAndPointsTheTrackListAtAResult)
 
     // A result whose track has gone does nothing.
     window_->track_list()->clearSelection();
-    window_->track_list()->setRowCount(1);
+    window_->compilation().delete_rows({1, 2});
     emit results->itemClicked(result, 0);
     EXPECT_TRUE(window_->track_list()->selectionModel()->selectedRows().isEmpty());
 
@@ -266,6 +304,39 @@ TEST_F(TrackWindowsTest, SearchWindowFindsRowsAndPointsTheTrackListAtAResult)
     search->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window_->search_window(), nullptr);
+}
+
+// With VALMURI_SHOT_FOLDER set, writes pictures of the windows for a person
+// to look at; without it there is nothing to do.
+TEST_F(TrackWindowsTest, PicturesOfTheWindowsForReview)
+{
+    QString shots = qEnvironmentVariable("VALMURI_SHOT_FOLDER");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VALMURI_SHOT_FOLDER not set";
+    add_rows({"001;Artista - Musica;4.567.890;/mp3/Artista - Musica.mp3", "002;Intro;1.024;/mp3/Intro.mp3"});
+    show_music_folder({"Faixa 01.mp3", "Faixa 02.mp3"});
+    window_->resize(900, 600);
+    QCoreApplication::processEvents();
+    window_->grab().save(shots + "/main_window.png");
+    {
+        BusyWindow busy(QString::fromStdString(window_->texts()[122]), window_.get());
+        busy.set_position(60);
+        busy.grab().save(shots + "/busy_window.png");
+    }
+    ReplaceDialog replace(window_->texts(),
+                          {"Intro.mp3", "/mp3/", "INTRO.mp3", "/home/user/Music/a very long folder name/"
+                                                              "that does not fit/"},
+                          window_.get());
+    replace.show();
+    QCoreApplication::processEvents();
+    replace.grab().save(shots + "/replace_confirmation.png");
+    replace.close();
+    window_->update_commands();
+    window_->open_search_window();
+    window_->search_window()->findChild<QLineEdit*>("nome_musica")->setText("mp3");
+    window_->search_window()->search();
+    QCoreApplication::processEvents();
+    window_->search_window()->grab().save(shots + "/search_window.png");
 }
 
 } // namespace
