@@ -4,18 +4,16 @@
 #include "jobs/core/erase_job.h"
 #include "mp3_fixture.h"
 #include "platform/dispatcher.h"
+#include "tests/engine/recorder_library.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <dlfcn.h>
 
 namespace {
 
 using namespace valmuri;
 using namespace valmuri::jobs;
-
-const std::string kRecorderLibrary = std::string(VALMURI_BINARY_DIR) + "/libwnaspi32.so";
 
 struct RecordingHandler final : EraseHandler {
     bool ask_for_disc(const std::string&) override
@@ -38,14 +36,7 @@ protected:
     void TearDown() override
     {
         device_.UnloadASPI();
-        // Makes the library drop its recorders, which saves their discs.
-        const auto empty = folder_.write("empty.ini", std::string("; none\n"));
-        ::setenv("VALMURI_VRECORDER", empty.c_str(), 1);
-        if (void* library = ::dlopen(kRecorderLibrary.c_str(), RTLD_NOW)) {
-            if (auto info = reinterpret_cast<std::uint32_t (*)()>(::dlsym(library, "GetASPI32SupportInfo")))
-                info();
-            ::dlclose(library);
-        }
+        test::release_recorders(folder_.path());
     }
 
     void recorder(const std::string& ini)
@@ -53,7 +44,7 @@ protected:
         const auto path = folder_.write("vrecorder.ini", ini);
         ::setenv("VALMURI_VRECORDER", path.c_str(), 1);
         device_.set_dispatcher(dispatcher_);
-        ASSERT_TRUE(device_.InitializeASPI(false, kRecorderLibrary));
+        ASSERT_TRUE(device_.InitializeASPI(false, test::kRecorderLibrary));
         ASSERT_FALSE(device_.Devices().empty());
         device_.SelectDevice(device_.Devices()[0]);
         device_.SetCloseHandleAfterCommand(true);
