@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 const fs::path language_dir = fs::path(VALMURI_SOURCE_DIR) / "idiomas";
 const char* const default_language = "PORTUGUES_BR.INI";
 constexpr int text_count = 210;
-// Texts the Linux program adds after the design's own (a211 and above).
+// Texts this program adds after the first 210 (a211 and above, up to a299).
 constexpr int last_added_text = 299;
 
 std::string lower(std::string s)
