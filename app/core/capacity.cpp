@@ -49,17 +49,31 @@ int fill_disc_tree(TVordaCDBurner& burner, const std::vector<std::string>& rows)
     return taken;
 }
 
+namespace {
+
+CapacityFigures empty_figures(const TranslationTable& texts, const NumberFormat& format)
+{
+    CapacityFigures f = capacity_figures(0, 0, texts, format);
+    const CapacityTexts empty = empty_capacity_texts(texts);
+    f.project_total = empty.project_total;
+    f.file_count = empty.file_count;
+    f.bar_caption = empty.bar_caption;
+    return f;
+}
+
+} // namespace
+
+CapacityFigures empty_capacity(TVordaCDBurner& burner, const TranslationTable& texts, const NumberFormat& format)
+{
+    burner.ResetFileTree(DefaultMaxFiles, DefaultMaxDirs);
+    return empty_figures(texts, format);
+}
+
 CapacityFigures recompute_capacity(TVordaCDBurner& burner, const Compilation& compilation,
                                    const TranslationTable& texts, const NumberFormat& format)
 {
-    if (compilation.empty()) {
-        CapacityFigures f = capacity_figures(0, 0, texts, format);
-        const CapacityTexts empty = empty_capacity_texts(texts);
-        f.project_total = empty.project_total;
-        f.file_count = empty.file_count;
-        f.bar_caption = empty.bar_caption;
-        return f;
-    }
+    if (compilation.empty())
+        return empty_figures(texts, format);
     fill_disc_tree(burner, compilation.rows());
     burner.BuildLayout(true);
     return capacity_figures(burner.ImageSize(), compilation.row_count(), texts, format);

@@ -49,6 +49,10 @@ bool insert_track_file(DiscTree& tree, const std::string& source, const std::str
 // rows taken.
 int fill_disc_tree(TVordaCDBurner& burner, const std::vector<std::string>& rows);
 
+// The figures of an emptied list (new project, last rows deleted, structure
+// editor applied with no rows): the burner's tree is reset too.
+CapacityFigures empty_capacity(TVordaCDBurner& burner, const TranslationTable& texts, const NumberFormat& format);
+
 // Fills the tree, lays it out and computes the figures; the tree stays in
 // the burner. An empty compilation gives the empty texts and leaves the
 // burner alone.

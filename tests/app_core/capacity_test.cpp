@@ -1,4 +1,5 @@
 #include "app/core/capacity.h"
+#include "app/core/capacity_texts.h"
 
 #include "tests/engine/temp_folder.h"
 
@@ -46,6 +47,17 @@ TEST(Capacity, EmptyCompilationShowsTheEmptyTexts)
     EXPECT_EQ(f.file_count, "0 arquivo(s)");
     EXPECT_EQ(f.bar_caption, "650,00 MB Livres no CD 650 MB / 700,00 MB Livres no CD 700 MB");
     EXPECT_EQ(f.percent_700, 0);
+
+    test::TempFolder folder;
+    Compilation one;
+    one.append_track("a", "", folder.file("a.mp3", 10));
+    recompute_capacity(burner, one, capacity_texts(), NumberFormat::brazilian());
+    ASSERT_EQ(burner.FileCount(), 1);
+    EXPECT_EQ(empty_capacity(burner, capacity_texts(), NumberFormat::brazilian()).file_count, "0 arquivo(s)");
+    EXPECT_EQ(burner.FileCount(), 0);
+    const CapacityTexts cleared = cleared_capacity_texts(capacity_texts());
+    EXPECT_EQ(cleared.bar_caption, "650,00 MB Livres no CD 650 MB  /  700,00 MB Livres no CD 700 MB");
+    EXPECT_EQ(cleared.project_total, "Total Projeto: 0 MB");
 }
 
 TEST(Capacity, SwappedNamesKeepEveryFileInTheTree)
