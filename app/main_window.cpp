@@ -3,6 +3,7 @@
 #include "app/core/program_temp_folder.h"
 #include "app/file_browser.h"
 #include "app/geometry_store.h"
+#include "app/main_window_editing.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/program_icons.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     build_menus();
     build_popups();
     build_track_list_drops();
+    install_editing_commands(*this, compilation_);
     OnAddFiles = [this](const QStringList& candidates) { add_files_to_compilation(candidates); };
     OnRecomputeCapacity = [this] { recompute_capacity_display(); };
 
