@@ -117,6 +117,17 @@ public:
     QString row_text(int index) const override;
     void show_result(const QString& row) override;
 
+    // Projects. The unsaved-changes check asks a102 or a103 and runs the save
+    // command on Yes; false means Cancel: the caller stops.
+    bool confirm_drop_compilation();
+    void new_project();
+    // Opens a project into the compilation; a file that cannot be read or is
+    // no project is reported and leaves the compilation as it was.
+    bool open_project_file(const QString& path);
+    void save_project_to(const QString& path);
+    void save_project_as();
+    void open_project_dialog();
+
     // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
     // window open.
     std::function<bool()> OnCloseQuery;
@@ -168,6 +179,8 @@ private:
     void set_drag_mode(bool on);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void build_track_list_drops();
+    void build_project_commands();
+    void show_project_title();
     // Rows the track-list commands act on: the current one, and the number selected.
     int current_row() const;
     int selected_row_count() const;
