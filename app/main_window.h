@@ -145,6 +145,8 @@ public:
     // replace confirmation and the report of cut names, then recomputes.
     void add_files_to_compilation(const QStringList& candidates);
     void recompute_capacity_display();
+    // act_limpar: empties the list; the project options and file stay.
+    void clear_track_list();
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;
@@ -202,6 +204,7 @@ private:
     QString startup_project_;
     bool shown_before_ = false;
     bool drag_mode_ = false;
+    int drag_from_row_ = -1;
     // Cursor number 1: shown over the track list in drag-reorder mode.
     std::optional<QCursor> drag_cursor_;
     bool missing_language_noticed_ = false;

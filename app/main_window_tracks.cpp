@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTableView>
 #include <QUrl>
@@ -52,6 +53,7 @@ void MainWindow::build_track_list_drops()
     set_command_handler("act_reproduzirlista", [this] { play_file_pane_entry(); },
                         [this] { return file_list()->selectedItems().size() == 1; });
     set_command_handler("act_buscar", [this] { open_search_window(); }, [this] { return row_count() > 0; });
+    set_command_handler("act_limpar", [this] { clear_track_list(); }, [this] { return !compilation_.empty(); });
     connect(track_list_, &QAbstractItemView::doubleClicked, this, [this] { command("act_reproduzir")->trigger(); });
     connect(file_list(), &QListWidget::itemDoubleClicked, this,
             [this] { command("act_reproduzirlista")->trigger(); });
@@ -62,6 +64,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched != track_list_->viewport())
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
+    // The row under the button is the row the press makes current.
+    case QEvent::MouseButtonPress:
+        drag_from_row_ = track_list_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+        return false;
+    case QEvent::MouseButtonRelease:
+        // Drag-reorder: the row pressed on moves to where the button is let go.
+        if (drag_mode_) {
+            int from = drag_from_row_;
+            int to = track_list_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+            if (from >= 0 && to >= 0 && from != to && compilation_.move_row(from, to))
+                track_list_->selectRow(to);
+        }
+        return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop: {
@@ -196,6 +211,17 @@ void MainWindow::add_files_to_compilation(const QStringList& candidates)
     std::string cut = cut_report_text(report.cut_count, texts_);
     if (!cut.empty())
         show_notice(this, QString::fromStdString(cut));
+}
+
+void MainWindow::clear_track_list()
+{
+    compilation_.clear();
+    burn_cd_->ResetFileTree(65535, 8191);
+    capacity_ = CapacityFigures{};
+    capacity_bar_->setFormat(QString::fromStdString(format_text("650,00 %s  /  700,00 %s", {texts_[141], texts_[144]})));
+    status_panels_[1]->setText(QString::fromStdString(format_text("%s 0 MB", {texts_[142]})));
+    status_panels_[2]->setText(QString::fromStdString(format_text("0 %s", {texts_[143]})));
+    capacity_bar_->setValue(0);
 }
 
 void MainWindow::recompute_capacity_display()
