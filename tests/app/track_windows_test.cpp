@@ -348,6 +348,8 @@ TEST_F(TrackWindowsTest, PicturesOfTheWindowsForReview)
         GTEST_SKIP() << "VALMURI_SHOT_FOLDER not set";
     add_rows({"001;Artista - Musica;4.567.890;/mp3/Artista - Musica.mp3", "002;Intro;1.024;/mp3/Intro.mp3"});
     show_music_folder({"Faixa 01.mp3", "Faixa 02.mp3"});
+    window_->recompute_capacity_display();
+    window_->update_commands();
     window_->resize(900, 600);
     QCoreApplication::processEvents();
     window_->grab().save(shots + "/main_window.png");
