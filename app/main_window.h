@@ -147,6 +147,10 @@ public:
     void recompute_capacity_display();
     // act_limpar: empties the list; the project options and file stay.
     void clear_track_list();
+    // act_acima / act_abaixo: the current row one place up (-1) or down (+1).
+    void move_current_row(int step);
+    // act_deletar: the selected rows, or the current one in drag-reorder mode.
+    void delete_chosen_rows();
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;

@@ -53,6 +53,16 @@ void MainWindow::build_track_list_drops()
     set_command_handler("act_reproduzirlista", [this] { play_file_pane_entry(); },
                         [this] { return file_list()->selectedItems().size() == 1; });
     set_command_handler("act_buscar", [this] { open_search_window(); }, [this] { return row_count() > 0; });
+    set_command_handler("act_acima", [this] { move_current_row(-1); }, [this] {
+        return !drag_mode_ && selected_row_count() == 1 && current_row() > 0;
+    });
+    set_command_handler("act_abaixo", [this] { move_current_row(+1); }, [this] {
+        return !drag_mode_ && selected_row_count() == 1 && current_row() >= 0
+            && current_row() + 1 < compilation_.row_count();
+    });
+    set_command_handler("act_deletar", [this] { delete_chosen_rows(); }, [this] {
+        return current_row() >= 0 && (drag_mode_ || selected_row_count() >= 1);
+    });
     set_command_handler("act_limpar", [this] { clear_track_list(); }, [this] { return !compilation_.empty(); });
     connect(track_list_, &QAbstractItemView::doubleClicked, this, [this] { command("act_reproduzir")->trigger(); });
     connect(file_list(), &QListWidget::itemDoubleClicked, this,
@@ -211,6 +221,36 @@ void MainWindow::add_files_to_compilation(const QStringList& candidates)
     std::string cut = cut_report_text(report.cut_count, texts_);
     if (!cut.empty())
         show_notice(this, QString::fromStdString(cut));
+}
+
+void MainWindow::move_current_row(int step)
+{
+    int row = current_row();
+    int to = row + step;
+    if (row < 0 || to < 0 || to >= compilation_.row_count() || !compilation_.move_row(row, to))
+        return;
+    track_list_->setCurrentIndex(track_model_->index(to, 0));
+    track_list_->selectRow(to);
+}
+
+void MainWindow::delete_chosen_rows()
+{
+    std::vector<int> rows;
+    if (drag_mode_) {
+        rows.push_back(current_row());
+    } else {
+        for (const QModelIndex& index : track_list_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+    }
+    compilation_.delete_rows(std::move(rows));
+    if (!compilation_.empty()) {
+        recompute_capacity_display();
+        return;
+    }
+    burn_cd_->ResetFileTree(65535, 8191);
+    capacity_ = CapacityFigures{};
+    show_empty_capacity();
+    capacity_bar_->setValue(0);
 }
 
 void MainWindow::clear_track_list()

@@ -248,6 +248,24 @@ TEST_F(TrackWindowsTest, DragReorderMovesThePressedRowToTheReleaseRowAndClearEmp
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(2));
     EXPECT_EQ(window_->compilation().disc_name(2), "D");
 
+    // Up, down and delete act on the selection.
+    window_->findChild<QAction*>("ModoSeleoArrastarFaixaDesativado1")->trigger();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->selectRow(0);
+    window_->update_commands();
+    EXPECT_FALSE(window_->command("act_acima")->isEnabled());
+    ASSERT_TRUE(window_->command("act_abaixo")->isEnabled());
+    window_->command("act_abaixo")->trigger();
+    EXPECT_EQ(window_->compilation().row(1), "002;A;1;/a.mp3");
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    list->selectionModel()->select(list->model()->index(3, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window_->update_commands();
+    EXPECT_FALSE(window_->command("act_abaixo")->isEnabled()); // two rows selected
+    window_->findChild<QAction*>("Deletar2")->trigger();
+    ASSERT_EQ(window_->compilation().row_count(), 3);
+    EXPECT_EQ(window_->compilation().row(1), "002;D;1;/d.mp3");
+
     window_->update_commands();
     window_->findChild<QAction*>("LimparListadeMsica1")->trigger();
     EXPECT_TRUE(window_->compilation().empty());
