@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/core/program_temp_folder.h"
 #include "app/file_browser.h"
 #include "app/geometry_store.h"
 #include "app/message_box.h"
@@ -76,8 +77,9 @@ QString MainWindow::text(int n) const
 void MainWindow::load_drag_cursor()
 {
     // The cursor picture is stored inside the program and extracted to the
-    // temporary folder; without the file the default cursor stays in use.
-    std::filesystem::path file = ProgramPaths::temp_folder() / "drag_mouse.cur";
+    // program's temporary folder; without the file the default cursor stays
+    // in use.
+    std::filesystem::path file = program_temp_folder().file("drag_mouse.cur");
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return;
@@ -186,7 +188,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     save_geometry();
     std::error_code ec;
-    std::filesystem::remove(ProgramPaths::temp_folder() / "drag_mouse.cur", ec);
+    std::filesystem::remove(program_temp_folder().file("drag_mouse.cur"), ec);
     event->accept();
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/text.h"
 
+#include <filesystem>
+
 namespace valmuri {
 namespace {
 
@@ -33,7 +35,9 @@ AddingReport add_files(Compilation& compilation, const std::vector<std::string>&
     for (std::size_t k = 0; k < n; ++k) {
         handler.progress(static_cast<int>(k * 100 / n));
         const std::string& path = candidates[k];
-        if (!is_mp3_name(path))
+        std::error_code ec;
+        // A folder whose name ends in ".mp3" is no track either.
+        if (!is_mp3_name(path) || std::filesystem::is_directory(path, ec))
             continue;
         // A ";" would split the row into more fields than it has.
         if (path.find(';') != std::string::npos) {

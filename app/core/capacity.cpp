@@ -26,38 +26,54 @@ CapacityFigures capacity_figures(std::int64_t blocks, int track_count, const Tra
     return f;
 }
 
+bool insert_track_file(DiscTree& tree, const std::string& source, const std::string& long_name)
+{
+    auto record = find_source_file(source);
+    if (!record)
+        return false;
+    // The entry gets its disc name at once: inserting under the source name
+    // first would collide with an earlier row's disc name.
+    record->AlternateName = upper_ascii(utf8_length(long_name) <= 13 ? long_name : record->Name);
+    record->Name = long_name;
+    return tree.AddFileEntry(tree.Root(), *record, 0, source);
+}
+
 int fill_disc_tree(TVordaCDBurner& burner, const std::vector<std::string>& rows)
 {
     burner.ResetFileTree(DefaultMaxFiles, DefaultMaxDirs);
-    DiscTree& tree = burner.Tree();
     int taken = 0;
-    for (const auto& row : rows) {
-        const std::string source = row_field(row, TrackField::SourcePath);
-        auto record = find_source_file(source);
-        if (!record)
-            continue;
-        // The entry gets its disc name at once: inserting under the source
-        // name first would collide with an earlier row's disc name.
-        const std::string long_name = row_field(row, TrackField::DiscName) + ".mp3";
-        record->AlternateName = upper_ascii(utf8_length(long_name) <= 13 ? long_name : record->Name);
-        record->Name = long_name;
-        if (tree.AddFileEntry(tree.Root(), *record, 0, source))
+    for (const auto& row : rows)
+        if (insert_track_file(burner.Tree(), row_field(row, TrackField::SourcePath),
+                              row_field(row, TrackField::DiscName) + ".mp3"))
             ++taken;
-    }
     return taken;
+}
+
+namespace {
+
+CapacityFigures empty_figures(const TranslationTable& texts, const NumberFormat& format)
+{
+    CapacityFigures f = capacity_figures(0, 0, texts, format);
+    const CapacityTexts empty = empty_capacity_texts(texts);
+    f.project_total = empty.project_total;
+    f.file_count = empty.file_count;
+    f.bar_caption = empty.bar_caption;
+    return f;
+}
+
+} // namespace
+
+CapacityFigures empty_capacity(TVordaCDBurner& burner, const TranslationTable& texts, const NumberFormat& format)
+{
+    burner.ResetFileTree(DefaultMaxFiles, DefaultMaxDirs);
+    return empty_figures(texts, format);
 }
 
 CapacityFigures recompute_capacity(TVordaCDBurner& burner, const Compilation& compilation,
                                    const TranslationTable& texts, const NumberFormat& format)
 {
-    if (compilation.empty()) {
-        CapacityFigures f = capacity_figures(0, 0, texts, format);
-        const CapacityTexts empty = empty_capacity_texts(texts);
-        f.project_total = empty.project_total;
-        f.file_count = empty.file_count;
-        f.bar_caption = empty.bar_caption;
-        return f;
-    }
+    if (compilation.empty())
+        return empty_figures(texts, format);
     fill_disc_tree(burner, compilation.rows());
     burner.BuildLayout(true);
     return capacity_figures(burner.ImageSize(), compilation.row_count(), texts, format);

@@ -38,12 +38,20 @@ constexpr std::int64_t kPercentBlocks700 = 359995;
 CapacityFigures capacity_figures(std::int64_t blocks, int track_count, const TranslationTable& texts,
                                  const NumberFormat& format);
 
+// Puts a source file into the root folder under long_name (with the short
+// name rule below); false when the tree does not take it.
+bool insert_track_file(DiscTree& tree, const std::string& source, const std::string& long_name);
+
 // Resets the tree and puts every row's source file into the root folder
 // under its disc name + ".mp3", in list order. The short name is the
 // upper-cased disc file name when that has at most 13 characters, else the
 // upper-cased source file name. Missing sources are left out. Returns the
 // rows taken.
 int fill_disc_tree(TVordaCDBurner& burner, const std::vector<std::string>& rows);
+
+// The figures of an emptied list (new project, last rows deleted, structure
+// editor applied with no rows): the burner's tree is reset too.
+CapacityFigures empty_capacity(TVordaCDBurner& burner, const TranslationTable& texts, const NumberFormat& format);
 
 // Fills the tree, lays it out and computes the figures; the tree stays in
 // the burner. An empty compilation gives the empty texts and leaves the

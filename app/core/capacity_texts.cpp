@@ -13,6 +13,15 @@ CapacityTexts empty_capacity_texts(const TranslationTable& texts)
     return result;
 }
 
+CapacityTexts cleared_capacity_texts(const TranslationTable& texts)
+{
+    CapacityTexts result;
+    result.project_total = format_text("%s 0 MB", {texts[142]});
+    result.file_count = format_text("0 %s", {texts[143]});
+    result.bar_caption = format_text("650,00 %s  /  700,00 %s", {texts[141], texts[144]});
+    return result;
+}
+
 std::string language_notice_text(const TranslationTable& texts, const std::string& language,
                                  const std::string& author)
 {

@@ -14,6 +14,9 @@ struct CapacityTexts {
 };
 
 CapacityTexts empty_capacity_texts(const TranslationTable& texts);
+// The same after "Limpar Lista", which has formats of its own (two blanks
+// on each side of "/").
+CapacityTexts cleared_capacity_texts(const TranslationTable& texts);
 
 // The language notice: a104 language, a105 author, then a206.
 std::string language_notice_text(const TranslationTable& texts, const std::string& language,

@@ -31,7 +31,10 @@ public:
     std::vector<std::filesystem::path> language_folders() const;
     // The help page: the program folder's, else the installed one.
     std::filesystem::path help_file() const;
-    // The temporary folder, with its trailing separator.
+    // The recent-files list: $XDG_CONFIG_HOME/valmuri-mp3/recent.ini.
+    std::filesystem::path recent_files_file() const { return config_home_ / "valmuri-mp3" / "recent.ini"; }
+    // The system's temporary folder, with its trailing separator. Files the
+    // program writes go into program_temp_folder() below it.
     static std::filesystem::path temp_folder();
 
 private:
