@@ -3,6 +3,7 @@
 
 #include "app/busy_window.h"
 #include "app/core/adding.h"
+#include "app/core/capacity_texts.h"
 #include "app/drop_target.h"
 #include "app/file_browser.h"
 #include "app/main_window.h"
@@ -258,9 +259,10 @@ void MainWindow::clear_track_list()
     compilation_.clear();
     burn_cd_->ResetFileTree(65535, 8191);
     capacity_ = CapacityFigures{};
-    capacity_bar_->setFormat(QString::fromStdString(format_text("650,00 %s  /  700,00 %s", {texts_[141], texts_[144]})));
-    status_panels_[1]->setText(QString::fromStdString(format_text("%s 0 MB", {texts_[142]})));
-    status_panels_[2]->setText(QString::fromStdString(format_text("0 %s", {texts_[143]})));
+    CapacityTexts cleared = cleared_capacity_texts(texts_);
+    capacity_bar_->setFormat(QString::fromStdString(cleared.bar_caption));
+    status_panels_[1]->setText(QString::fromStdString(cleared.project_total));
+    status_panels_[2]->setText(QString::fromStdString(cleared.file_count));
     capacity_bar_->setValue(0);
 }
 
