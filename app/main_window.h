@@ -147,6 +147,9 @@ public:
     void recompute_capacity_display();
     // act_limpar: empties the list; the project options and file stay.
     void clear_track_list();
+    // The list became empty (new project, last rows deleted): the burner's
+    // tree is reset and the empty room shown with the bar at 0.
+    void show_emptied_capacity();
     // act_acima / act_abaixo: the current row one place up (-1) or down (+1).
     void move_current_row(int step);
     // act_deletar: the selected rows, or the current one in drag-reorder mode.

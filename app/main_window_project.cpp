@@ -54,12 +54,9 @@ void MainWindow::new_project()
 {
     if (!confirm_drop_compilation())
         return;
-    burn_cd_->ResetFileTree(65535, 8191);
     compilation_.reset_to_new();
     reset_project_options();
-    capacity_ = CapacityFigures{};
-    show_empty_capacity();
-    capacity_bar_->setValue(0);
+    show_emptied_capacity();
     show_project_title();
 }
 
@@ -71,13 +68,10 @@ bool MainWindow::open_project_file(const QString& path)
         show_notice(this, QString::fromStdString(project_read_message(read, file, texts_)));
         return false;
     }
-    if (compilation_.empty()) {
-        burn_cd_->ResetFileTree(65535, 8191);
-        show_empty_capacity();
-        capacity_bar_->setValue(0);
-    } else {
+    if (compilation_.empty())
+        show_emptied_capacity();
+    else
         recompute_capacity_display();
-    }
     show_project_title();
     return true;
 }

@@ -248,9 +248,15 @@ void MainWindow::delete_chosen_rows()
         recompute_capacity_display();
         return;
     }
-    burn_cd_->ResetFileTree(65535, 8191);
-    capacity_ = CapacityFigures{};
-    show_empty_capacity();
+    show_emptied_capacity();
+}
+
+void MainWindow::show_emptied_capacity()
+{
+    capacity_ = empty_capacity(*burn_cd_, texts_, current_number_format());
+    status_panels_[1]->setText(QString::fromStdString(capacity_.project_total));
+    status_panels_[2]->setText(QString::fromStdString(capacity_.file_count));
+    capacity_bar_->setFormat(QString::fromStdString(capacity_.bar_caption));
     capacity_bar_->setValue(0);
 }
 
