@@ -38,6 +38,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     build_menus();
     build_popups();
     build_track_list_drops();
+    build_project_commands();
     install_editing_commands(*this, compilation_);
     OnAddFiles = [this](const QStringList& candidates) { add_files_to_compilation(candidates); };
     OnRecomputeCapacity = [this] { recompute_capacity_display(); };

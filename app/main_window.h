@@ -117,6 +117,17 @@ public:
     QString row_text(int index) const override;
     void show_result(const QString& row) override;
 
+    // Projects. The unsaved-changes check asks a102 or a103 and runs the save
+    // command on Yes; false means Cancel: the caller stops.
+    bool confirm_drop_compilation();
+    void new_project();
+    // Opens a project into the compilation; a file that cannot be read or is
+    // no project is reported and leaves the compilation as it was.
+    bool open_project_file(const QString& path);
+    void save_project_to(const QString& path);
+    void save_project_as();
+    void open_project_dialog();
+
     // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
     // window open.
     std::function<bool()> OnCloseQuery;
@@ -134,6 +145,15 @@ public:
     // replace confirmation and the report of cut names, then recomputes.
     void add_files_to_compilation(const QStringList& candidates);
     void recompute_capacity_display();
+    // act_limpar: empties the list; the project options and file stay.
+    void clear_track_list();
+    // The list became empty (new project, last rows deleted): the burner's
+    // tree is reset and the empty room shown with the bar at 0.
+    void show_emptied_capacity();
+    // act_acima / act_abaixo: the current row one place up (-1) or down (+1).
+    void move_current_row(int step);
+    // act_deletar: the selected rows, or the current one in drag-reorder mode.
+    void delete_chosen_rows();
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;
@@ -168,6 +188,8 @@ private:
     void set_drag_mode(bool on);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void build_track_list_drops();
+    void build_project_commands();
+    void show_project_title();
     // Rows the track-list commands act on: the current one, and the number selected.
     int current_row() const;
     int selected_row_count() const;
@@ -189,6 +211,7 @@ private:
     QString startup_project_;
     bool shown_before_ = false;
     bool drag_mode_ = false;
+    int drag_from_row_ = -1;
     // Cursor number 1: shown over the track list in drag-reorder mode.
     std::optional<QCursor> drag_cursor_;
     bool missing_language_noticed_ = false;

@@ -9,7 +9,6 @@
 #include "app/rename_dialog.h"
 #include "app/structure_dialog.h"
 
-#include <QProgressBar>
 
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -126,13 +125,10 @@ void install_editing_commands(MainWindow& window, Compilation& compilation)
         [w, c] {
             if (!run_structure_editor(w, w->texts(), *c))
                 return;
-            if (!c->empty()) {
+            if (!c->empty())
                 w->recompute_capacity_display();
-            } else {
-                w->burn_cd().ResetFileTree(65535, 8191);
-                w->show_empty_capacity();
-                w->capacity_bar()->setValue(0);
-            }
+            else
+                w->show_emptied_capacity();
         },
         [c] { return c->row_count() >= 2; });
 

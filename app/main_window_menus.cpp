@@ -45,17 +45,15 @@ void MainWindow::build_commands()
         });
     }
 
-    // The save command saves to the current project file when there is one.
-    set_command_handler(
-        "cmd_salvar",
-        [this] {
-            QAction* save = command("act_salvar");
-            if (save->isEnabled())
-                save->trigger();
-            else
-                command("act_salvarcomo")->trigger();
-        },
-        [this] { return command("act_salvar")->isEnabled() || command("act_salvarcomo")->isEnabled(); });
+    // The save command saves to the current project file when there is one,
+    // else it asks for a name; so it is always available.
+    set_command_handler("cmd_salvar", [this] {
+        QAction* save = command("act_salvar");
+        if (save->isEnabled())
+            save->trigger();
+        else
+            command("act_salvarcomo")->trigger();
+    });
     set_command_handler("cmd_sair", [this] { close(); });
     set_command_handler("cmd_opcoes", [this] { open_options_dialog(); });
     set_command_handler("cmd_ajuda", [this] { open_help(); });

@@ -3,6 +3,7 @@
 
 #include "app/busy_window.h"
 #include "app/core/adding.h"
+#include "app/core/capacity_texts.h"
 #include "app/drop_target.h"
 #include "app/file_browser.h"
 #include "app/main_window.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTableView>
 #include <QUrl>
@@ -52,6 +54,17 @@ void MainWindow::build_track_list_drops()
     set_command_handler("act_reproduzirlista", [this] { play_file_pane_entry(); },
                         [this] { return file_list()->selectedItems().size() == 1; });
     set_command_handler("act_buscar", [this] { open_search_window(); }, [this] { return row_count() > 0; });
+    set_command_handler("act_acima", [this] { move_current_row(-1); }, [this] {
+        return !drag_mode_ && selected_row_count() == 1 && current_row() > 0;
+    });
+    set_command_handler("act_abaixo", [this] { move_current_row(+1); }, [this] {
+        return !drag_mode_ && selected_row_count() == 1 && current_row() >= 0
+            && current_row() + 1 < compilation_.row_count();
+    });
+    set_command_handler("act_deletar", [this] { delete_chosen_rows(); }, [this] {
+        return current_row() >= 0 && (drag_mode_ || selected_row_count() >= 1);
+    });
+    set_command_handler("act_limpar", [this] { clear_track_list(); }, [this] { return !compilation_.empty(); });
     connect(track_list_, &QAbstractItemView::doubleClicked, this, [this] { command("act_reproduzir")->trigger(); });
     connect(file_list(), &QListWidget::itemDoubleClicked, this,
             [this] { command("act_reproduzirlista")->trigger(); });
@@ -62,6 +75,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched != track_list_->viewport())
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
+    // The row under the button is the row the press makes current.
+    case QEvent::MouseButtonPress:
+        drag_from_row_ = track_list_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+        return false;
+    case QEvent::MouseButtonRelease:
+        // Drag-reorder: the row pressed on moves to where the button is let go.
+        if (drag_mode_) {
+            int from = drag_from_row_;
+            int to = track_list_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+            if (from >= 0 && to >= 0 && from != to && compilation_.move_row(from, to))
+                track_list_->selectRow(to);
+        }
+        return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop: {
@@ -196,6 +222,54 @@ void MainWindow::add_files_to_compilation(const QStringList& candidates)
     std::string cut = cut_report_text(report.cut_count, texts_);
     if (!cut.empty())
         show_notice(this, QString::fromStdString(cut));
+}
+
+void MainWindow::move_current_row(int step)
+{
+    int row = current_row();
+    int to = row + step;
+    if (row < 0 || to < 0 || to >= compilation_.row_count() || !compilation_.move_row(row, to))
+        return;
+    track_list_->setCurrentIndex(track_model_->index(to, 0));
+    track_list_->selectRow(to);
+}
+
+void MainWindow::delete_chosen_rows()
+{
+    std::vector<int> rows;
+    if (drag_mode_) {
+        rows.push_back(current_row());
+    } else {
+        for (const QModelIndex& index : track_list_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+    }
+    compilation_.delete_rows(std::move(rows));
+    if (!compilation_.empty()) {
+        recompute_capacity_display();
+        return;
+    }
+    show_emptied_capacity();
+}
+
+void MainWindow::show_emptied_capacity()
+{
+    capacity_ = empty_capacity(*burn_cd_, texts_, current_number_format());
+    status_panels_[1]->setText(QString::fromStdString(capacity_.project_total));
+    status_panels_[2]->setText(QString::fromStdString(capacity_.file_count));
+    capacity_bar_->setFormat(QString::fromStdString(capacity_.bar_caption));
+    capacity_bar_->setValue(0);
+}
+
+void MainWindow::clear_track_list()
+{
+    compilation_.clear();
+    burn_cd_->ResetFileTree(65535, 8191);
+    capacity_ = CapacityFigures{};
+    CapacityTexts cleared = cleared_capacity_texts(texts_);
+    capacity_bar_->setFormat(QString::fromStdString(cleared.bar_caption));
+    status_panels_[1]->setText(QString::fromStdString(cleared.project_total));
+    status_panels_[2]->setText(QString::fromStdString(cleared.file_count));
+    capacity_bar_->setValue(0);
 }
 
 void MainWindow::recompute_capacity_display()

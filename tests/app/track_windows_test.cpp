@@ -224,6 +224,57 @@ TEST_F(TrackWindowsTest, AddingADuplicateNameAsksAndReplacesTheRowInPlace)
     EXPECT_EQ(window_->compilation().row(0), "001;SONG;2;" + (music + "/two/SONG.mp3").toStdString());
 }
 
+TEST_F(TrackWindowsTest, DragReorderMovesThePressedRowToTheReleaseRowAndClearEmptiesTheList)
+{
+    add_rows({"001;A;1;/a.mp3", "002;B;1;/b.mp3", "003;C;1;/c.mp3", "004;D;1;/d.mp3", "005;E;1;/e.mp3"});
+    QTableView* list = window_->track_list();
+    QWidget* viewport = list->viewport();
+    auto centre = [&](int row) { return list->visualRect(list->model()->index(row, 1)).center(); };
+    // Off: nothing moves.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(4));
+    EXPECT_EQ(window_->compilation().disc_name(1), "B");
+
+    window_->findChild<QAction*>("ModoSeleoArrastarFaixaDesativado1")->trigger();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(4));
+    std::vector<std::string> names;
+    for (int i = 0; i < 5; ++i)
+        names.push_back(window_->compilation().track_number(i) + window_->compilation().disc_name(i));
+    EXPECT_EQ(names, (std::vector<std::string>{"001A", "002C", "003D", "004E", "005B"}));
+    EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 4);
+    // Releasing over the pressed row changes nothing.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(2));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(2));
+    EXPECT_EQ(window_->compilation().disc_name(2), "D");
+
+    // Up, down and delete act on the selection.
+    window_->findChild<QAction*>("ModoSeleoArrastarFaixaDesativado1")->trigger();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->selectRow(0);
+    window_->update_commands();
+    EXPECT_FALSE(window_->command("act_acima")->isEnabled());
+    ASSERT_TRUE(window_->command("act_abaixo")->isEnabled());
+    window_->command("act_abaixo")->trigger();
+    EXPECT_EQ(window_->compilation().row(1), "002;A;1;/a.mp3");
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    list->selectionModel()->select(list->model()->index(3, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window_->update_commands();
+    EXPECT_FALSE(window_->command("act_abaixo")->isEnabled()); // two rows selected
+    window_->findChild<QAction*>("Deletar2")->trigger();
+    ASSERT_EQ(window_->compilation().row_count(), 3);
+    EXPECT_EQ(window_->compilation().row(1), "002;D;1;/d.mp3");
+
+    window_->update_commands();
+    window_->findChild<QAction*>("LimparListadeMsica1")->trigger();
+    EXPECT_TRUE(window_->compilation().empty());
+    EXPECT_EQ(window_->capacity_bar()->value(), 0);
+    EXPECT_EQ(window_->status_panel(2)->text().toStdString(), "0 " + window_->texts()[143]);
+    EXPECT_EQ(window_->capacity_bar()->format().toStdString(),
+              "650,00 " + window_->texts()[141] + "  /  700,00 " + window_->texts()[144]);
+}
+
 TEST_F(TrackWindowsTest, AddingFromTheFilePaneTakesTheSelectedEntriesAsFullPaths)
 {
     QString music = show_music_folder({"b.mp3", "a.MP3", "notes.txt"});
@@ -315,6 +366,8 @@ TEST_F(TrackWindowsTest, PicturesOfTheWindowsForReview)
         GTEST_SKIP() << "VALMURI_SHOT_FOLDER not set";
     add_rows({"001;Artista - Musica;4.567.890;/mp3/Artista - Musica.mp3", "002;Intro;1.024;/mp3/Intro.mp3"});
     show_music_folder({"Faixa 01.mp3", "Faixa 02.mp3"});
+    window_->recompute_capacity_display();
+    window_->update_commands();
     window_->resize(900, 600);
     QCoreApplication::processEvents();
     window_->grab().save(shots + "/main_window.png");
