@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QApplication>
 #include <QGroupBox>
 #include <QItemSelectionModel>
@@ -29,7 +30,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 namespace valmuri {
 namespace {
@@ -443,6 +447,69 @@ TEST_F(TrackEditingDialogsTest, AplicarWithAnEmptyNewListEmptiesTheCompilation)
     });
     EXPECT_TRUE(compilation().empty());
     EXPECT_EQ(window_->capacity_bar()->value(), 0);
+}
+
+TEST_F(TrackEditingDialogsTest, ExportWritesTheChosenTextFileWithOneLinePerTrack)
+{
+    add_tracks({"Abertura", "Meio", "Fim"});
+    std::string file = (folder_.folder() / "lista").string();
+    run_command("act_exportar", [&](QDialog& dialog) {
+        auto& save = dynamic_cast<QFileDialog&>(dialog);
+        EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(save.defaultSuffix(), "txt");
+        save.selectFile(QString::fromStdString(file));
+        static_cast<QDialog&>(save).accept();
+    });
+    std::ifstream in(file + ".txt", std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), "001. Abertura\r\n002. Meio\r\n003. Fim\r\n");
+    EXPECT_TRUE(notices_.isEmpty());
+}
+
+TEST_F(TrackEditingDialogsTest, ExportToAnUnwritablePlaceIsReported)
+{
+    add_tracks({"Abertura"});
+    std::string file = (folder_.folder() / "no-such-folder" / "lista.txt").string();
+    run_command("act_exportar", [&](QDialog& dialog) {
+        auto& save = dynamic_cast<QFileDialog&>(dialog);
+        save.selectFile(QString::fromStdString(file));
+        static_cast<QDialog&>(save).accept();
+    });
+    ASSERT_EQ(notices_.size(), 1);
+    EXPECT_TRUE(notices_[0].contains(QString::fromStdString(file)));
+}
+
+// With VALMURI_SHOT_FOLDER set, writes pictures of the editing dialogs for a
+// person to look at; without it there is nothing to do.
+TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
+{
+    QString shots = qEnvironmentVariable("VALMURI_SHOT_FOLDER");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VALMURI_SHOT_FOLDER not set";
+    add_tracks({"Artista - Musica", "Intro", "Faixa 03", "Faixa 04"});
+    auto save = [&](QWidget& dialog, const char* name) {
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QCoreApplication::processEvents();
+        dialog.grab().save(shots + "/editing-" + name + ".png");
+    };
+    RenameDialog rename(window_->texts(), "Artista - Musica", window_.get());
+    save(rename, "rename");
+    MoveDialog move(window_->texts(), 2, 4, window_.get());
+    save(move, "move");
+    AutoRenameDialog auto_rename(window_->texts(), window_.get());
+    auto_rename.findChild<QLineEdit*>("caractere")->setText("_");
+    auto_rename.add_text_to_list();
+    save(auto_rename, "auto-rename-remove");
+    auto_rename.findChild<QTabWidget*>("page")->setCurrentIndex(1);
+    save(auto_rename, "auto-rename-add");
+    StructureDialog structure(window_->texts(), compilation(), window_.get());
+    structure.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&structure));
+    structure.current_list()->selectRow(2);
+    drag(structure.current_list(), 2, structure.new_list(), {below_rows(structure.new_list())});
+    save(structure, "structure");
 }
 
 } // namespace
