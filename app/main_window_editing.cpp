@@ -6,12 +6,14 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/move_dialog.h"
+#include "app/project_info_dialog.h"
 #include "app/rename_dialog.h"
 #include "app/structure_dialog.h"
 
 
 #include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QTableView>
 
 #include <algorithm>
@@ -131,6 +133,14 @@ void install_editing_commands(MainWindow& window, Compilation& compilation)
                 w->show_emptied_capacity();
         },
         [c] { return c->row_count() >= 2; });
+
+    w->set_command_handler("cmd_informacoes", [w, c] {
+        ProjectInformation info = project_information(*c, w->capacity(), w->status_panel(1)->text().toStdString(),
+                                                      w->texts());
+        ProjectInfoDialog dialog(w->texts(), info, c->options(), w);
+        if (dialog.exec() == QDialog::Accepted)
+            c->set_options(dialog.edited_options());
+    });
 
     w->set_command_handler("act_exportar", [w, c] { export_track_list(*w, *c); }, [c] { return !c->empty(); });
 }

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/move_dialog.h"
+#include "app/project_info_dialog.h"
 #include "app/rename_dialog.h"
 #include "app/structure_dialog.h"
 
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -480,6 +482,43 @@ TEST_F(TrackEditingDialogsTest, ExportToAnUnwritablePlaceIsReported)
     EXPECT_TRUE(notices_[0].contains(QString::fromStdString(file)));
 }
 
+TEST_F(TrackEditingDialogsTest, ProjectInformationOfAnEmptyListNamesBothDiscsAndKeepsTheGaugesAtZero)
+{
+    run_command("cmd_informacoes", [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), "form_info");
+        EXPECT_EQ(dialog.size(), QSize(413, 395));
+        EXPECT_EQ(dialog.findChild<PieGauge*>("progress_650")->value(), 0);
+        EXPECT_EQ(dialog.findChild<PieGauge*>("progress_700")->value(), 0);
+        QString g01 = dialog.findChild<QLabel*>("g01")->text();
+        EXPECT_TRUE(g01.contains("650")) << g01.toStdString();
+        EXPECT_TRUE(dialog.findChild<QLabel*>("g02")->text().contains("700"));
+        EXPECT_TRUE(dialog.findChild<QLabel*>("m03")->text().contains(g01));
+        EXPECT_EQ(dialog.findChild<QLabel*>("m02")->text(), window_->status_panel(1)->text());
+        dialog.findChild<QPushButton*>("BitBtn1")->click();
+    });
+}
+
+TEST_F(TrackEditingDialogsTest, ProjectInformationCutsTheTitleAndJoinsCommentLinesWithHash)
+{
+    run_command("cmd_informacoes", [&](QDialog& dialog) {
+        auto* title = dialog.findChild<QLineEdit*>("titulo_cd");
+        EXPECT_EQ(title->text(), "Valmuri MP3");
+        QTest::keyClicks(title, "ABCDEFGHIJKLMNOPQRST");
+        EXPECT_EQ(title->text().size(), 16);
+        dialog.findChild<QPlainTextEdit*>("comentarios")->setPlainText("first\nsecond # third");
+        dialog.findChild<QPushButton*>("btok")->click();
+    });
+    EXPECT_EQ(compilation().options().cd_title.size(), 16u);
+    EXPECT_EQ(compilation().options().comments, "first#second # third");
+    // The "#" inside a line comes back as a line break.
+    run_command("cmd_informacoes", [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("comentarios")->toPlainText(), "first\nsecond \n third");
+        dialog.findChild<QLineEdit*>("titulo_cd")->setText("changed");
+        dialog.findChild<QPushButton*>("BitBtn1")->click();
+    });
+    EXPECT_EQ(compilation().options().cd_title.size(), 16u);
+}
+
 // With VALMURI_SHOT_FOLDER set, writes pictures of the editing dialogs for a
 // person to look at; without it there is nothing to do.
 TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
@@ -510,6 +549,12 @@ TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
     structure.current_list()->selectRow(2);
     drag(structure.current_list(), 2, structure.new_list(), {below_rows(structure.new_list())});
     save(structure, "structure");
+    ProjectInformation info = project_information(compilation(), window_->capacity(),
+                                                  window_->status_panel(1)->text().toStdString(), window_->texts());
+    info.percent_650 = 40;
+    info.percent_700 = 37;
+    ProjectInfoDialog information(window_->texts(), info, compilation().options(), window_.get());
+    save(information, "project-information");
 }
 
 } // namespace
