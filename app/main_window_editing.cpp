@@ -1,5 +1,6 @@
 #include "app/main_window_editing.h"
 
+#include "app/about_dialog.h"
 #include "app/auto_rename_dialog.h"
 #include "app/busy_window.h"
 #include "app/core/project_information.h"
@@ -13,6 +14,7 @@
 
 #include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QDir>
 #include <QLabel>
 #include <QTableView>
 
@@ -140,6 +142,11 @@ void install_editing_commands(MainWindow& window, Compilation& compilation)
         ProjectInfoDialog dialog(w->texts(), info, c->options(), w);
         if (dialog.exec() == QDialog::Accepted)
             c->set_options(dialog.edited_options());
+    });
+
+    w->set_command_handler("cmd_sobre", [w] {
+        AboutDialog about(w->texts(), QDir::tempPath().toStdString(), w);
+        about.exec();
     });
 
     w->set_command_handler("act_exportar", [w, c] { export_track_list(*w, *c); }, [c] { return !c->empty(); });

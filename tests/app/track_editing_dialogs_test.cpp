@@ -1,6 +1,7 @@
 // The rename, move and auto-rename dialogs, reached through the main
 // window's commands with the dialogs answered from a timer.
 
+#include "app/about_dialog.h"
 #include "app/auto_rename_dialog.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -519,6 +520,22 @@ TEST_F(TrackEditingDialogsTest, ProjectInformationCutsTheTitleAndJoinsCommentLin
     EXPECT_EQ(compilation().options().cd_title.size(), 16u);
 }
 
+TEST_F(TrackEditingDialogsTest, AboutBoxOpensAndClosesWithoutASoundDeviceAndRemovesItsSound)
+{
+    AboutDialog about(window_->texts(), folder_.folder(), window_.get());
+    EXPECT_EQ(about.objectName(), "form_sobre");
+    EXPECT_EQ(about.size(), QSize(429, 318));
+    EXPECT_EQ(about.windowTitle().toStdString(), text(175));
+    EXPECT_EQ(about.findChild<QLabel*>("a03")->text().toStdString(), text(169));
+    EXPECT_TRUE(about.findChild<QLabel*>("a10")->text().contains("mailto:" + QString::fromStdString(text(253))));
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    EXPECT_TRUE(std::filesystem::exists(about.sound_file()));
+    about.findChild<QPushButton*>("btok")->click();
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(about.sound_file()));
+}
+
 // With VALMURI_SHOT_FOLDER set, writes pictures of the editing dialogs for a
 // person to look at; without it there is nothing to do.
 TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
@@ -555,6 +572,8 @@ TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
     info.percent_700 = 37;
     ProjectInfoDialog information(window_->texts(), info, compilation().options(), window_.get());
     save(information, "project-information");
+    AboutDialog about(window_->texts(), folder_.folder(), window_.get());
+    save(about, "about");
 }
 
 } // namespace
