@@ -136,6 +136,32 @@ void install_editing_commands(MainWindow& window, Compilation& compilation)
         },
         [c] { return c->row_count() >= 2; });
 
+    w->set_command_handler(
+        "act_substituir",
+        [w, c] {
+            int row = current_row(*w, *c);
+            if (row < 0)
+                return;
+            QFileDialog dialog(w, w->text(209));
+            dialog.setObjectName("OpenDialog");
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            dialog.setNameFilter(QStringLiteral("Arquivo MP3 (*.mp3)"));
+            dialog.setDefaultSuffix(QStringLiteral("mp3"));
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return;
+            bool cut = false;
+            EditResult result =
+                c->replace_source(row, dialog.selectedFiles().front().toStdString(), current_number_format(), &cut);
+            if (result == EditResult::NameTaken)
+                show_notice(w, w->text(210));
+            else if (result == EditResult::HasSemicolon)
+                show_notice(w, w->text(250));
+            else if (result == EditResult::Done && cut)
+                show_notice(w, w->text(106).arg(1));
+            select_row(*w, row);
+        },
+        one_row);
+
     w->set_command_handler("cmd_informacoes", [w, c] {
         ProjectInformation info = project_information(*c, w->capacity(), w->status_panel(1)->text().toStdString(),
                                                       w->texts());

@@ -536,6 +536,34 @@ TEST_F(TrackEditingDialogsTest, AboutBoxOpensAndClosesWithoutASoundDeviceAndRemo
     EXPECT_FALSE(std::filesystem::exists(about.sound_file()));
 }
 
+TEST_F(TrackEditingDialogsTest, ReplaceWithAFileOfTheSameNameInAnotherCaseKeepsTheNumber)
+{
+    add_tracks({"Intro", "Song"});
+    folder_.write("new/SONG.mp3", "ID3-data");
+    std::string file = (folder_.folder() / "new" / "SONG.mp3").string();
+    select_rows({1});
+    run_command("act_substituir", [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle().toStdString(), text(209));
+        auto& open = dynamic_cast<QFileDialog&>(dialog);
+        open.selectFile(QString::fromStdString(file));
+        static_cast<QDialog&>(open).accept();
+    });
+    EXPECT_EQ(compilation().track_number(1), "002");
+    EXPECT_EQ(compilation().disc_name(1), "SONG");
+    EXPECT_EQ(compilation().source_path(1), file);
+    EXPECT_TRUE(notices_.isEmpty());
+    // Another row's name is refused with a210.
+    folder_.write("new/intro.mp3", "ID3");
+    run_command("act_substituir", [&](QDialog& dialog) {
+        auto& open = dynamic_cast<QFileDialog&>(dialog);
+        open.selectFile(QString::fromStdString((folder_.folder() / "new" / "intro.mp3").string()));
+        static_cast<QDialog&>(open).accept();
+    });
+    EXPECT_EQ(compilation().disc_name(1), "SONG");
+    ASSERT_EQ(notices_.size(), 1);
+    EXPECT_EQ(notices_[0].toStdString(), text(210));
+}
+
 // With VALMURI_SHOT_FOLDER set, writes pictures of the editing dialogs for a
 // person to look at; without it there is nothing to do.
 TEST_F(TrackEditingDialogsTest, PicturesOfTheDialogsForReview)
