@@ -129,6 +129,7 @@ TEST_F(MainWindowProjectTest, RecentFilesKeepTwentyFiveAndAnEntryOpensAfterTheQu
         MainWindow window(folder_.paths());
         window.show();
         EXPECT_FALSE(window.command("act_limparlista")->isEnabled());
+        EXPECT_EQ(window.findChild<QAction*>("LimparLista1")->text(), "&Limpar Lista");
         for (int i = 1; i <= 26; ++i) {
             std::string name = "p" + std::to_string(i) + ".vlm";
             folder_.write(name, empty);
