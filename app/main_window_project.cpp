@@ -158,8 +158,13 @@ void MainWindow::add_recent_file(const QString& path)
 
 void MainWindow::rebuild_recent_menu()
 {
-    for (QAction* item : recent_items_)
-        delete item;
+    // An entry may be rebuilt away from inside its own triggered signal (the
+    // save on Yes adds the current file), so old items are only released later.
+    for (QAction* item : recent_items_) {
+        recent_menu_->removeAction(item);
+        item->setObjectName(QString());
+        item->deleteLater();
+    }
     recent_items_.clear();
     QAction* clear_item = recent_menu_->findChild<QAction*>("LimparLista1");
     const std::vector<std::string>& entries = MRULista_->entries();

@@ -171,9 +171,21 @@ TEST_F(MainWindowProjectTest, RecentFilesKeepTwentyFiveAndAnEntryOpensAfterTheQu
     EXPECT_FALSE(recent_item_texts(window).join(' ').contains("p26.vlm"));
     EXPECT_EQ(window.windowTitle(), "Valmuri MP3 1.0a - p24.vlm");
 
+    // Yes saves the changed project first (which rebuilds the list under the
+    // clicked entry), then opens the entry.
+    window.add_files_to_compilation({path("music/a.mp3")});
+    answer_ = QuestionAnswer::Yes;
+    window.findChild<QAction*>("recent_2")->trigger(); // p25.vlm
+    EXPECT_EQ(window.windowTitle(), "Valmuri MP3 1.0a - p25.vlm");
+    EXPECT_EQ(recent_item_texts(window).first(), "&1 p25.vlm");
+    EXPECT_EQ(window.recent_files().entries()[1], path("p24.vlm").toStdString());
+    EXPECT_TRUE(window.open_project_file(path("p24.vlm")));
+    EXPECT_EQ(window.compilation().row_count(), 1);
+
     // Saving puts the current file on top; the clear item empties the stored list.
     window.save_current_project();
     EXPECT_EQ(window.recent_files().entries().front(), path("p24.vlm").toStdString());
+    EXPECT_EQ(recent_item_texts(window).first(), "&1 p24.vlm");
     window.update_commands();
     ASSERT_TRUE(window.command("act_limparlista")->isEnabled());
     window.command("act_limparlista")->trigger();
