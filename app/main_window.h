@@ -13,6 +13,7 @@
 #include "app/core/program_paths.h"
 #include "app/core/program_settings.h"
 #include "app/core/qt_dispatcher.h"
+#include "app/core/recent_files.h"
 #include "app/core/translation_table.h"
 #include "engine/burner.h"
 
@@ -124,9 +125,18 @@ public:
     // Opens a project into the compilation; a file that cannot be read or is
     // no project is reported and leaves the compilation as it was.
     bool open_project_file(const QString& path);
-    void save_project_to(const QString& path);
+    // False when the file could not be written (reported).
+    bool save_project_to(const QString& path);
+    // act_salvar: the current project file, then to the top of the recent files.
+    void save_current_project();
     void save_project_as();
     void open_project_dialog();
+    // The recent-files list (MRULista) and its submenu: a clicked entry runs
+    // the unsaved-changes check, then opens the project; a file that is gone
+    // is reported with a116 and leaves the list.
+    RecentFiles& recent_files() { return *MRULista_; }
+    void open_recent_entry(const QString& path);
+    void rebuild_recent_menu();
 
     // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
     // window open.
@@ -190,6 +200,7 @@ private:
     void build_track_list_drops();
     void build_project_commands();
     void show_project_title();
+    void add_recent_file(const QString& path);
     // Rows the track-list commands act on: the current one, and the number selected.
     int current_row() const;
     int selected_row_count() const;
@@ -227,6 +238,8 @@ private:
     QToolBar* toolbar_ = nullptr;
     QMenu* language_menu_ = nullptr;
     QMenu* recent_menu_ = nullptr;
+    std::unique_ptr<RecentFiles> MRULista_;
+    QList<QAction*> recent_items_;
     QActionGroup* language_group_ = nullptr;
     QMenu* edit_popup_ = nullptr;
     QMenu* track_popup_ = nullptr;

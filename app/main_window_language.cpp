@@ -25,7 +25,7 @@ struct Caption {
 };
 const Caption kCaptions[] = {
     {"Arquivo1", 1}, {"Edies1", 2}, {"CD1", 3}, {"Lista1", 4}, {"Opes1", 5}, {"Ajuda1", 6}, {"bt_ajuda", 6},
-    {"Novo1", 7}, {"bt_novo", 7}, {"Abrir1", 8}, {"bt_abrir", 8}, {"AbrirArquivosRecentes1", 9},
+    {"Novo1", 7}, {"bt_novo", 7}, {"Abrir1", 8}, {"bt_abrir", 8}, {"AbrirArquivosRecentes1", 9}, {"LimparLista1", 230},
     {"Salvar1", 10}, {"bt_salvar", 10}, {"SalvarComo1", 11},
     {"Reproduzir1", 12}, {"Reproduzir2", 12}, {"Reproduzir3", 12}, {"Deletar1", 13}, {"Deletar2", 13},
     {"Renomear1", 14}, {"Renomear2", 14}, {"MoverParaFaixa1", 15}, {"MoverParaFaixa2", 15},

@@ -4,10 +4,12 @@
 #include "app/core/project_file.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/program_icons.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProgressBar>
 
 namespace valmuri {
@@ -21,12 +23,24 @@ void MainWindow::build_project_commands()
     set_command_handler("act_novo", [this] { new_project(); });
     set_command_handler("act_abrir", [this] { open_project_dialog(); });
     set_command_handler(
-        "act_salvar", [this] { save_project_to(QString::fromStdString(compilation_.project_file().string())); },
+        "act_salvar", [this] { save_current_project(); },
         [this] { return !compilation_.project_file().empty(); });
     set_command_handler("act_salvarcomo", [this] { save_project_as(); });
+    MRULista_ = std::make_unique<RecentFiles>(paths_.recent_files_file());
+    set_command_handler(
+        "act_limparlista",
+        [this] {
+            MRULista_->clear();
+            rebuild_recent_menu();
+        },
+        [this] { return !MRULista_->entries().empty(); });
+    rebuild_recent_menu();
     OnCloseQuery = [this] { return confirm_drop_compilation(); };
+    // The command line opens without the check.
     OnOpenProject = [this](const QString& path) {
-        open_project_file(QFileInfo(path).absoluteFilePath());
+        QString full = QFileInfo(path).absoluteFilePath();
+        if (open_project_file(full))
+            add_recent_file(full);
     };
 }
 
@@ -76,15 +90,23 @@ bool MainWindow::open_project_file(const QString& path)
     return true;
 }
 
-void MainWindow::save_project_to(const QString& path)
+bool MainWindow::save_project_to(const QString& path)
 {
     std::filesystem::path file = path.toStdString();
     std::string reason = save_project(compilation_, file);
     if (!reason.empty()) {
         show_notice(this, QString::fromStdString(file_save_message(file, reason, texts_)));
-        return;
+        return false;
     }
     show_project_title();
+    return true;
+}
+
+void MainWindow::save_current_project()
+{
+    QString path = QString::fromStdString(compilation_.project_file().string());
+    if (save_project_to(path))
+        add_recent_file(path);
 }
 
 void MainWindow::save_project_as()
@@ -109,7 +131,56 @@ void MainWindow::open_project_dialog()
     dialog.setDefaultSuffix(QStringLiteral("vlm"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    open_project_file(dialog.selectedFiles().constFirst());
+    QString path = dialog.selectedFiles().constFirst();
+    if (open_project_file(path))
+        add_recent_file(path);
+}
+
+void MainWindow::open_recent_entry(const QString& path)
+{
+    if (!confirm_drop_compilation())
+        return;
+    if (!QFileInfo(path).isFile()) {
+        show_notice(this, text(116));
+        MRULista_->remove(path.toStdString());
+        rebuild_recent_menu();
+        return;
+    }
+    if (open_project_file(path))
+        add_recent_file(path);
+}
+
+void MainWindow::add_recent_file(const QString& path)
+{
+    MRULista_->add(path.toStdString());
+    rebuild_recent_menu();
+}
+
+void MainWindow::rebuild_recent_menu()
+{
+    // An entry may be rebuilt away from inside its own triggered signal (the
+    // save on Yes adds the current file), so old items are only released later.
+    for (QAction* item : recent_items_) {
+        recent_menu_->removeAction(item);
+        item->setObjectName(QString());
+        item->deleteLater();
+    }
+    recent_items_.clear();
+    QAction* clear_item = recent_menu_->findChild<QAction*>("LimparLista1");
+    const std::vector<std::string>& entries = MRULista_->entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        QString path = QString::fromStdString(entries[i]);
+        // Only the file name shows, after an accelerator number.
+        QString name = QFileInfo(path).fileName().replace('&', QStringLiteral("&&"));
+        QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        auto* item = new QAction(number + ' ' + name, recent_menu_);
+        item->setObjectName(QStringLiteral("recent_%1").arg(i + 1));
+        item->setToolTip(path);
+        item->setIcon(toolbar_icon(ToolbarPicture::Open));
+        connect(item, &QAction::triggered, this, [this, path] { open_recent_entry(path); });
+        recent_menu_->insertAction(clear_item, item);
+        recent_items_.append(item);
+    }
 }
 
 void MainWindow::show_project_title()

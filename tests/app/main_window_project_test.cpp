@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModel>
 #include <QLabel>
+#include <QMenu>
 #include <QTableView>
 
 namespace valmuri {
@@ -107,6 +108,100 @@ TEST_F(MainWindowProjectTest, SavedProjectReopensUnchangedAndADamagedFileLeavesT
     EXPECT_TRUE(window.compilation().empty());
     EXPECT_TRUE(window.open_project_file(path("saved.vlm")));
     EXPECT_EQ(window.compilation().row_count(), 1);
+}
+
+// The Abrir Arquivos Recentes submenu: its entries before the clear item.
+QStringList recent_item_texts(MainWindow& window)
+{
+    QStringList texts;
+    auto* menu = window.findChild<QMenu*>("AbrirArquivosRecentes1");
+    for (QAction* item : menu->actions())
+        if (item->objectName().startsWith("recent_"))
+            texts.append(item->text());
+    return texts;
+}
+
+TEST_F(MainWindowProjectTest, RecentFilesKeepTwentyFiveAndAnEntryOpensAfterTheQuestion)
+{
+    std::string empty = "[Projeto]\r\nopcao01=Valmuri MP3\r\nopcao02=true\r\nopcao03=false\r\nopcao04=true\r\n"
+                        "opcao05=\r\n[LER]\r\nINICIO=10\r\nFIM=9\r\n\r\n";
+    {
+        MainWindow window(folder_.paths());
+        window.show();
+        EXPECT_FALSE(window.command("act_limparlista")->isEnabled());
+        EXPECT_EQ(window.findChild<QAction*>("LimparLista1")->text(), "&Limpar Lista");
+        for (int i = 1; i <= 26; ++i) {
+            std::string name = "p" + std::to_string(i) + ".vlm";
+            folder_.write(name, empty);
+            ASSERT_TRUE(window.open_project_file(path(name)));
+            window.recent_files().add(path(name).toStdString());
+        }
+        window.rebuild_recent_menu();
+        QStringList items = recent_item_texts(window);
+        ASSERT_EQ(items.size(), 25);
+        EXPECT_EQ(items.first(), "&1 p26.vlm");
+        EXPECT_EQ(items.last(), "25 p2.vlm");
+    }
+    // The list survives the window; reopening an entry moves it to the top.
+    folder_.write("music/a.mp3", "abc");
+    MainWindow window(folder_.paths());
+    window.show();
+    ASSERT_EQ(window.recent_files().entries().size(), 25u);
+    window.add_files_to_compilation({path("music/a.mp3")});
+    auto* entry = window.findChild<QAction*>("recent_3"); // p24.vlm
+    ASSERT_NE(entry, nullptr);
+    answer_ = QuestionAnswer::Cancel;
+    entry->trigger();
+    ASSERT_EQ(questions_.size(), 1);
+    EXPECT_EQ(questions_[0].toStdString(), window.texts()[102]);
+    EXPECT_EQ(window.compilation().row_count(), 1); // Cancel: nothing opened
+    answer_ = QuestionAnswer::No;
+    window.findChild<QAction*>("recent_3")->trigger();
+    EXPECT_EQ(questions_.size(), 2);
+    EXPECT_TRUE(window.compilation().empty());
+    EXPECT_EQ(window.windowTitle(), "Valmuri MP3 1.0a - p24.vlm");
+    EXPECT_EQ(recent_item_texts(window).first(), "&1 p24.vlm");
+
+    // A file that is gone: a116, and the entry leaves the list.
+    std::filesystem::remove(folder_.folder() / "p26.vlm");
+    window.findChild<QAction*>("recent_2")->trigger();
+    ASSERT_EQ(notices_.size(), 1);
+    EXPECT_EQ(notices_[0].toStdString(), window.texts()[116]);
+    EXPECT_EQ(window.recent_files().entries().size(), 24u);
+    EXPECT_FALSE(recent_item_texts(window).join(' ').contains("p26.vlm"));
+    EXPECT_EQ(window.windowTitle(), "Valmuri MP3 1.0a - p24.vlm");
+
+    // Yes saves the changed project first (which rebuilds the list under the
+    // clicked entry), then opens the entry.
+    window.add_files_to_compilation({path("music/a.mp3")});
+    answer_ = QuestionAnswer::Yes;
+    window.findChild<QAction*>("recent_2")->trigger(); // p25.vlm
+    EXPECT_EQ(window.windowTitle(), "Valmuri MP3 1.0a - p25.vlm");
+    EXPECT_EQ(recent_item_texts(window).first(), "&1 p25.vlm");
+    EXPECT_EQ(window.recent_files().entries()[1], path("p24.vlm").toStdString());
+    EXPECT_TRUE(window.open_project_file(path("p24.vlm")));
+    EXPECT_EQ(window.compilation().row_count(), 1);
+
+    // Saving puts the current file on top; the clear item empties the stored list.
+    window.save_current_project();
+    EXPECT_EQ(window.recent_files().entries().front(), path("p24.vlm").toStdString());
+    EXPECT_EQ(recent_item_texts(window).first(), "&1 p24.vlm");
+    window.update_commands();
+    ASSERT_TRUE(window.command("act_limparlista")->isEnabled());
+    window.command("act_limparlista")->trigger();
+    EXPECT_TRUE(recent_item_texts(window).isEmpty());
+    EXPECT_TRUE(RecentFiles(folder_.paths().recent_files_file()).entries().empty());
+}
+
+TEST_F(MainWindowProjectTest, TheCommandLineProjectGoesOnTopOfTheRecentFiles)
+{
+    folder_.write("p.vlm", "[Projeto]\r\nopcao01=Valmuri MP3\r\n[LER]\r\nINICIO=4\r\nFIM=3\r\n\r\n");
+    MainWindow window(folder_.paths());
+    window.set_startup_project(path("p.vlm"));
+    window.show();
+    ASSERT_EQ(window.recent_files().entries().size(), 1u);
+    EXPECT_EQ(window.recent_files().entries().front(), path("p.vlm").toStdString());
+    EXPECT_EQ(recent_item_texts(window), QStringList{"&1 p.vlm"});
 }
 
 } // namespace
