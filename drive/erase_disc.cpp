@@ -68,7 +68,7 @@ bool TSCSIDevice::start_erase(std::uint8_t type, std::uint8_t blanking_type)
         // Overwriting the start of the disc is all a quick erase of DVD-RAM needs.
         const std::vector<std::uint8_t> zeros(kZeroWriteBytes, 0);
         for (std::uint32_t i = 0; i < kDvdRamQuickWrites; ++i)
-            Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kFlagsDataOut, kZeroWriteBytes, zeros.data());
+            Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kZeroWriteBytes, zeros.data());
         SynchronizeCache(30000, false);
         return true;
     }

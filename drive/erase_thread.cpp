@@ -75,7 +75,7 @@ bool TEraseThread::write_zero_blocks(std::uint32_t count, bool stop_at_failure)
     const std::vector<std::uint8_t> zeros(kZeroWriteBytes, 0);
     bool all_written = true;
     for (std::uint32_t i = 0; i < count && !abandoned_; ++i) {
-        if (device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kFlagsDataOut, kZeroWriteBytes, zeros.data()))
+        if (device_.Write10(i * kZeroWriteBlocks, kZeroWriteBlocks, kZeroWriteBytes, zeros.data()))
             continue;
         // The old contents stay readable behind a block that was not zeroed.
         all_written = false;

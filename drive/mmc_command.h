@@ -2,9 +2,11 @@
 // The MMC commands the engine sends, as command descriptor blocks.
 //
 // Each builder returns the whole command: CDB bytes, CDB length, direction
-// flags, transfer length and the time-out the drive is given. Multi-byte CDB
-// fields are big-endian; bytes not named stay 0 (the sender later puts the
-// LUN into bits 5-7 of byte 1).
+// flags, transfer length and the time-out the drive is given. The CDB
+// length, the flags and the transfer length come from the command's shape
+// (drive/command_shape.h) and the length field of the filled CDB. Multi-byte
+// CDB fields are big-endian and as wide as MMC makes them; bytes not named
+// stay 0 (the sender later puts the LUN into bits 5-7 of byte 1).
 
 #include "drive/aspi_abi.h"
 
@@ -81,8 +83,9 @@ MmcCommand inquiry();
 MmcCommand start_stop_unit(bool eject);
 MmcCommand prevent_allow_medium_removal(bool allow);
 MmcCommand read_format_capacities();
-MmcCommand read10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length);
-MmcCommand write10(std::uint32_t lba, std::uint16_t blocks, std::uint8_t flags, std::uint32_t length);
+// READ (10) and WRITE (10) move blocks x 2048 bytes.
+MmcCommand read10(std::uint32_t lba, std::uint16_t blocks);
+MmcCommand write10(std::uint32_t lba, std::uint16_t blocks);
 MmcCommand synchronize_cache(std::uint32_t timeout_ms, bool immediate);
 MmcCommand read_toc(std::uint8_t format, std::uint8_t track, bool msf, std::uint8_t control, std::uint8_t length);
 MmcCommand get_configuration(std::uint8_t request_type, std::uint16_t feature, std::uint16_t length);

@@ -105,13 +105,18 @@ bool TSCSIDevice::ReadFormatCapacities()
 
 bool TSCSIDevice::Read10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length, void* buffer)
 {
-    return send_command(mmc::read10(lba, blocks, length), buffer);
+    const MmcCommand command = mmc::read10(lba, blocks);
+    if (length < command.transfer_length)
+        return false;
+    return send_command(command, buffer);
 }
 
-bool TSCSIDevice::Write10(std::uint32_t lba, std::uint16_t blocks, std::uint8_t flags, std::uint32_t length,
-    const void* buffer)
+bool TSCSIDevice::Write10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length, const void* buffer)
 {
-    return send_command(mmc::write10(lba, blocks, flags, length), const_cast<void*>(buffer), true);
+    const MmcCommand command = mmc::write10(lba, blocks);
+    if (length < command.transfer_length)
+        return false;
+    return send_command(command, const_cast<void*>(buffer), true);
 }
 
 bool TSCSIDevice::SynchronizeCache(std::uint32_t timeout_ms, bool immediate)

@@ -169,9 +169,11 @@ public:
     bool PreventAllowMediumRemoval(bool allow);
     // 248 bytes into the format capacities buffer.
     bool ReadFormatCapacities();
+    // READ (10) and WRITE (10) move blocks x 2048 bytes; a buffer of fewer
+    // bytes (length) fails the call before anything is sent.
     bool Read10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length, void* buffer);
     // Also succeeds on a request still pending.
-    bool Write10(std::uint32_t lba, std::uint16_t blocks, std::uint8_t flags, std::uint32_t length, const void* buffer);
+    bool Write10(std::uint32_t lba, std::uint16_t blocks, std::uint32_t length, const void* buffer);
     bool SynchronizeCache(std::uint32_t timeout_ms, bool immediate);
     // Fails without sending when length is above 255 (the CDB carries one byte).
     bool ReadTOC(std::uint8_t format, void* buffer, std::uint8_t track, bool msf, std::uint8_t control,

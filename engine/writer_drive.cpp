@@ -100,7 +100,7 @@ bool DeviceWriterDrive::send_opc()
 bool DeviceWriterDrive::write10(std::uint32_t lba, std::uint16_t sectors, const std::uint8_t* data,
                                 std::uint32_t bytes)
 {
-    return device_.Write10(lba, sectors, 0, bytes, data);
+    return device_.Write10(lba, sectors, bytes, data);
 }
 
 bool DeviceWriterDrive::synchronize_cache(std::uint32_t timeout_ms, bool immediate)

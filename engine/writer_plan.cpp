@@ -7,8 +7,7 @@ namespace valmuri {
 
 bool writes_in_place(std::uint8_t disc_type)
 {
-    return disc_type == dtDVDRAM || disc_type == dtDVDRWRestricted || disc_type == dtDVDRWSequential
-        || disc_type == dtDVDPlusRW;
+    return disc_type == dtDVDRAM || disc_type == dtDVDRWRestricted || disc_type == dtDVDPlusRW;
 }
 
 bool takes_streaming(std::uint8_t disc_type)

@@ -13,8 +13,10 @@
 
 namespace valmuri {
 
-// DVD-RAM, both DVD-RW modes and DVD+RW are overwritten in place: the new
-// volume descriptors also go to the start of the disc.
+// DVD-RAM, DVD-RW in restricted overwrite and DVD+RW are overwritten in
+// place: the new volume descriptors also go to the start of the disc. A
+// sequential DVD-RW takes writes only at its next writable address, like a
+// DVD-R; its sessions are found through the disc's table of contents.
 bool writes_in_place(std::uint8_t disc_type);
 // Media that take a SET STREAMING performance descriptor before writing.
 bool takes_streaming(std::uint8_t disc_type);

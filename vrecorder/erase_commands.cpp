@@ -51,10 +51,11 @@ CommandResult Recorder::format_unit(const CommandRequest& request)
         return CommandResult::check(sense::cannot_format_incompatible_medium);
     std::uint8_t format_type = default_format_type(kind);
     if ((control & 0x10) != 0) {
-        if (request.direction == DataDirection::in || request.length < format_list_size)
+        if (request.direction == DataDirection::in || request.length < 4)
             return {CommandStatus::data_phase_error, {}};
         const std::uint8_t* list = request.data;
-        if (get_be16(&list[2]) != 8)
+        // One format descriptor; the transfer is as long as the header says.
+        if (get_be16(&list[2]) != 8 || request.length < format_list_size)
             return CommandResult::check(sense::parameter_list_length_error);
         std::uint32_t blocks = get_be32(&list[4]);
         format_type = list[8] >> 2;

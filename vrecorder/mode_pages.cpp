@@ -112,6 +112,8 @@ Sense Recorder::select_write_parameters(std::span<const std::uint8_t> page)
         return sense::parameter_value_invalid;
     if ((page[3] >> 6) == 2)
         return sense::parameter_value_invalid; // reserved multisession value
+    if (Sense unsuitable = check_write_parameters_for_medium(page); !unsuitable.none())
+        return unsuitable;
     bool was_testing = test_write();
     std::copy(page.begin(), page.begin() + write_parameters_page_size, write_parameters_.begin());
     write_parameters_[0] = write_parameters_page_code;

@@ -46,6 +46,9 @@ CommandResult Recorder::execute(const CommandRequest& request)
 {
     std::scoped_lock lock(mutex_);
     std::uint8_t opcode = request.cdb[0];
+    CommandResult transfer = check_transfer(request);
+    if (transfer.status != CommandStatus::good)
+        return transfer;
     bool medium = needs_medium(opcode);
     switch (faults_.before_command(opcode, medium)) {
     case InjectedFault::busy:
@@ -61,6 +64,8 @@ CommandResult Recorder::execute(const CommandRequest& request)
     case InjectedFault::none:
         break;
     }
+    if (Sense invalid = check_cdb(request); !invalid.none())
+        return CommandResult::check(invalid);
     if (tray_open_ && config_.auto_load && !tray_command(opcode))
         close_tray(); // the next disc is fed as soon as the drive is asked about one
     if (medium) {

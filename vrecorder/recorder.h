@@ -71,6 +71,14 @@ private:
     bool test_write() const;
     std::uint8_t multisession_field() const;
 
+    // command_checks.cpp
+    // The data phase as the CDB announces it: direction and exact length.
+    CommandResult check_transfer(const CommandRequest& request) const;
+    // CDB length and reserved bits.
+    Sense check_cdb(const CommandRequest& request) const;
+    // Page 05 values the loaded medium cannot take.
+    Sense check_write_parameters_for_medium(std::span<const std::uint8_t> page) const;
+
     // tray.cpp
     void load_disc(const std::filesystem::path& image);
     void save_disc();

@@ -228,7 +228,7 @@ TEST_F(SimDriveTest, FailedCommandLeavesTextSenseAndOneLogLine)
 {
     sim.rejected.insert(0x2A);
     std::vector<std::uint8_t> data(2048, 0);
-    EXPECT_FALSE(device.Write10(0, 1, kFlagsDataOut, 2048, data.data()));
+    EXPECT_FALSE(device.Write10(0, 1, 2048, data.data()));
     EXPECT_EQ(device.LastErrorText(), "ILLEGAL REQUEST (INVALID COMMAND OPERATION CODE)");
     EXPECT_EQ(device.LastSense()[12], 0x20);
     ASSERT_EQ(lines.size(), 1u);
@@ -245,7 +245,7 @@ TEST_F(SimDriveTest, FailedCommandLeavesTextSenseAndOneLogLine)
     EXPECT_EQ(device.LastSense()[12], 0);
 
     device.SetFailureLogLatch();
-    EXPECT_FALSE(device.Write10(0, 1, kFlagsDataOut, 2048, data.data()));
+    EXPECT_FALSE(device.Write10(0, 1, 2048, data.data()));
     EXPECT_EQ(lines.size(), 1u);
 }
 

@@ -122,7 +122,7 @@ TEST(CommandNames, NamedAndUnnamedOpcodes)
 SRB_ExecSCSICmd failed_write(std::uint8_t* data)
 {
     SRB_ExecSCSICmd r;
-    fill_request(r, mmc::write10(0x1234, 2, kFlagsDataOut, 4096), data);
+    fill_request(r, mmc::write10(0x1234, 2), data);
     r.SRB_Cmd = SC_EXEC_SCSI_CMD;
     r.SRB_Status = SS_ERR;
     r.SRB_HaId = 1;

@@ -1,5 +1,6 @@
 #include "engine/track_writer.h"
 
+#include "drive/disc_type.h"
 #include "drive/erase_plan.h"
 
 #include "engine/burn_errors.h"
@@ -162,6 +163,33 @@ TEST(TrackWriter, DvdRamIsWrittenInPlaceWithoutCalibrationBufferQueriesOrClosing
     const auto& log = run.drive.log;
     const auto last_write = std::find_if(log.rbegin(), log.rend(), [](const std::string& l) { return l.rfind("WRITE", 0) == 0; });
     EXPECT_EQ(std::find(log.rbegin(), last_write, "RBC"), last_write);
+}
+
+TEST(TrackWriter, SequentialDvdRwIsWrittenOnlyAtItsNextWritableAddress)
+{
+    // A blank sequential DVD-RW takes no descriptor copy at sector 0: the
+    // first block would then go to a sector already written.
+    WriterRun blank(dtDVDRWSequential, 200, false);
+    blank.run();
+    EXPECT_EQ(blank.result, "");
+    EXPECT_EQ(blank.data_sectors(), (std::vector<int>{32, 32, 32, 32, 32, 32, 32}));
+    ASSERT_FALSE(blank.drive.writes.empty());
+    EXPECT_EQ(blank.drive.writes.front().lba, 0u);
+
+    // An appendable one: every write lies in the new session.
+    WriterRun appendable(dtDVDRWSequential, 200, false);
+    appendable.settings.start_sector = 5000;
+    appendable.run();
+    EXPECT_EQ(appendable.result, "");
+    for (const auto& write : appendable.drive.writes)
+        EXPECT_GE(write.lba, 5000u);
+
+    // Restricted overwrite keeps its copy at the start of the disc.
+    WriterRun restricted(dtDVDRWRestricted, 200, false);
+    restricted.run();
+    ASSERT_EQ(restricted.drive.writes.size(), 8u);
+    EXPECT_EQ(restricted.drive.writes[0].lba, 0u);
+    EXPECT_EQ(restricted.drive.writes[1].lba, 0u);
 }
 
 TEST(TrackWriter, BufferIsQueriedEveryFifthBlockFromTheSixth)

@@ -51,7 +51,7 @@ protected:
         const std::uint32_t sectors = static_cast<std::uint32_t>(image.size() / 2048);
         for (std::uint32_t done = 0; done < sectors; done += 16) {
             const std::uint16_t blocks = static_cast<std::uint16_t>(std::min<std::uint32_t>(16, sectors - done));
-            ASSERT_TRUE(burner.Write10(lba + done, blocks, 0, blocks * 2048u, image.data() + std::size_t{done} * 2048))
+            ASSERT_TRUE(burner.Write10(lba + done, blocks, blocks * 2048u, image.data() + std::size_t{done} * 2048))
                 << burner.LastErrorText();
         }
         ASSERT_TRUE(burner.SynchronizeCache(60000, false));

@@ -70,7 +70,7 @@ TEST_F(EngineDriveTest, FreeBlocksFollowTheDisc)
     EXPECT_EQ(device.GetDiscFreeBlocks(), 359849u);
     EXPECT_EQ(device.GetSessionCount(), 0);
     std::vector<std::uint8_t> block(27 * 2048, 0x7E);
-    ASSERT_TRUE(device.Write10(0, 27, 0x50, static_cast<std::uint32_t>(block.size()), block.data()));
+    ASSERT_TRUE(device.Write10(0, 27, static_cast<std::uint32_t>(block.size()), block.data()));
     ASSERT_TRUE(device.SynchronizeCache(120000, false));
     device.SetFinalizeDisc(false);
     ASSERT_TRUE(device.SetWriteParameters(false, false, false, dtCDR));
@@ -97,10 +97,10 @@ TEST_F(EngineDriveTest, QuickEraseOfACdRwAndARefusedOneOfACdR)
     attach("[rw]\nmedium=cd-rw\nimage=rw.iso\n[r]\nmedium=cd-r\n");
     // Probing the write modes left raw blocks selected; a CD write needs mode 1.
     std::vector<std::uint8_t> block(32 * 2048, 1);
-    EXPECT_FALSE(device.Write10(0, 32, 0x50, static_cast<std::uint32_t>(block.size()), block.data()));
+    EXPECT_FALSE(device.Write10(0, 32, static_cast<std::uint32_t>(block.size()), block.data()));
     EXPECT_EQ(device.LastErrorText(), "ILLEGAL REQUEST (ILLEGAL MODE FOR THIS TRACK)");
     ASSERT_TRUE(device.SetWriteParameters(false, false, false, dtCDRW));
-    ASSERT_TRUE(device.Write10(0, 32, 0x50, static_cast<std::uint32_t>(block.size()), block.data()));
+    ASSERT_TRUE(device.Write10(0, 32, static_cast<std::uint32_t>(block.size()), block.data()));
     ASSERT_TRUE(device.SynchronizeCache(120000, false));
     ASSERT_TRUE(fs::exists(folder() / "rw.iso"));
 

@@ -84,10 +84,16 @@ TEST_F(EraseFormatTest, FormatListsAreChecked)
     EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, list, 2).asc(), 0x26) << "format type 26h is for DVD+RW";
     std::vector<std::uint8_t> ram{0x00, 0x82, 0x00, 0x08, 0x00, 0x22, 0x21, 0x20, 0x00, 0x00, 0x08, 0x00};
     EXPECT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, ram, 2).good());
+    // A list header that counts fewer bytes than the request carries.
     list[3] = 0x04;
+    EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, list, 0).host_status, 0x12);
+    list.resize(8);
     EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, list, 0).asc(), 0x1A);
+    // A header alone, counting no descriptor.
     std::vector<std::uint8_t> short_list(4, 0);
-    EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, short_list, 0).host_status, 0x12);
+    EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, short_list, 0).asc(), 0x1A);
+    std::vector<std::uint8_t> no_header(2, 0);
+    EXPECT_EQ(out({0x04, 0x11, 0, 0, 0, 0}, no_header, 0).host_status, 0x12);
 }
 
 TEST_F(EraseFormatTest, DvdRwSwitchesBetweenSequentialAndRestrictedOverwrite)

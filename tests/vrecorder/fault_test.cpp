@@ -55,6 +55,7 @@ TEST_F(FaultTest, NeverReadyStaysNotReady)
         ASSERT_EQ(test_unit_ready().asc(), 0x04);
     std::vector<std::uint8_t> data(56);
     EXPECT_EQ(in({0x51, 0, 0, 0, 0, 0, 0, 0, 56, 0}, data).asc(), 0x04);
+    data.resize(0x80);
     EXPECT_TRUE(in({0x12, 0, 0, 0, 0x80, 0}, data).good());
 }
 

@@ -105,6 +105,7 @@ TEST_F(MediaTest, CapabilitiesPageCarriesSpeedsAndWriteAbilities)
     EXPECT_NE(page[4] & 0x80, 0);    // underrun protection
     EXPECT_EQ(get_be16(&page[18]), 8467);
 
+    data.resize(128); // keeps its storage: page still points into it
     ASSERT_TRUE(in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 128, 0}, data, 1).good());
     EXPECT_EQ(get_be16(&page[18]), 1000);
     // SET CD SPEED picks the fastest speed not above the one asked for.
@@ -143,6 +144,7 @@ TEST_F(MediaTest, WriteParametersPageTakesWhatTheEngineSendsAndRefusesRaw)
     list[10] = 0x02; // session at once is accepted
     EXPECT_TRUE(out({0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0}, list).good());
     // A list shorter than its page is a parameter list length error.
+    list.resize(40);
     EXPECT_EQ(out({0x55, 0x10, 0, 0, 0, 0, 0, 0, 40, 0}, list).asc(), 0x1A);
 }
 

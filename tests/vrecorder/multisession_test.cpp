@@ -75,7 +75,16 @@ TEST_F(MultisessionTest, DvdRReservedTrackClosesAsTheWriterClosesIt)
     ASSERT_TRUE(write(64, 32).good());
     Reply overflow = write(96, 32);
     EXPECT_EQ(overflow.asc(), 0x63) << "a reserved track ends where it was reserved";
-    ASSERT_TRUE(set_write_parameters(3).good());
+    // The writer's DVD-R page: incremental, fixed packets of 16, next session allowed.
+    std::vector<std::uint8_t> list(60, 0);
+    list[8] = 0x05;
+    list[9] = 0x32;
+    list[10] = 0x60;
+    list[11] = 0xE5;
+    list[12] = 0x08;
+    list[13] = 16;
+    put_be32(&list[18], 16);
+    ASSERT_TRUE(out({0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0}, list).good());
     ASSERT_TRUE(close(1, 1).good());
     ASSERT_TRUE(close(1, 2).good()); // the blank track after it: nothing to do
     ASSERT_TRUE(close(2, 3).good());

@@ -121,6 +121,13 @@ Reply RecorderTest::out(std::vector<std::uint8_t> cdb, const std::vector<std::ui
     return send(block);
 }
 
+Reply RecorderTest::flagged(std::vector<std::uint8_t> cdb, std::uint8_t flags, std::vector<std::uint8_t>& data,
+                            std::uint8_t target)
+{
+    SRB_ExecSCSICmd block = make_block(cdb, flags, data.data(), static_cast<std::uint32_t>(data.size()), target);
+    return send(block);
+}
+
 std::vector<std::uint8_t> RecorderTest::disc_information(std::uint8_t target)
 {
     std::vector<std::uint8_t> data(56, 0);

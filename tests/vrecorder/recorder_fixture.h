@@ -49,6 +49,9 @@ protected:
     Reply in(std::vector<std::uint8_t> cdb, std::vector<std::uint8_t>& data, std::uint8_t target = 0);
     Reply out(std::vector<std::uint8_t> cdb, const std::vector<std::uint8_t>& data, std::uint8_t target = 0);
     Reply send(SRB_ExecSCSICmd& block);
+    // A command with the given request flags, whatever its data phase is.
+    Reply flagged(std::vector<std::uint8_t> cdb, std::uint8_t flags, std::vector<std::uint8_t>& data,
+                  std::uint8_t target = 0);
 
     // Common commands.
     std::vector<std::uint8_t> disc_information(std::uint8_t target = 0);
