@@ -209,8 +209,6 @@ public:
     // The writer stops failure lines before it writes DVD data.
     void SetFailureLogLatch() { failure_log_latch_ = true; }
     bool FailureLogLatch() const { return failure_log_latch_; }
-    // Additional sense code of the last failed command (0 after a success).
-    std::uint8_t LastAdditionalSenseCode() const { return last_sense_[12]; }
 
     // ---- Drive control -----------------------------------------------------
 

@@ -332,6 +332,18 @@ SenseDecision sense_decision(const SenseData& sense)
     return SenseDecision::Fail;
 }
 
+SenseData sense_from(const std::uint8_t* bytes, std::size_t length)
+{
+    SenseData sense;
+    std::copy_n(bytes, std::min(length, sense.bytes.size()), sense.bytes.begin());
+    return sense;
+}
+
+bool operation_under_way(const SenseData& sense)
+{
+    return sense.response_code() == 0xF0 || sense.asc() == kAscNotReady;
+}
+
 std::string request_status_text(std::uint8_t status, std::uint8_t host_status, std::uint8_t target_status,
     bool& target_busy)
 {

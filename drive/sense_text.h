@@ -39,6 +39,17 @@ enum class SenseDecision {
 
 SenseDecision sense_decision(const SenseData& sense);
 
+// Sense data as REQUEST SENSE returned it into a buffer of length bytes.
+SenseData sense_from(const std::uint8_t* bytes, std::size_t length);
+// REQUEST SENSE during a long operation: current sense with VALID set (F0h)
+// or additional sense code 04h means it still runs; ended means the drive
+// reports nothing pending any more.
+bool operation_under_way(const SenseData& sense);
+inline bool operation_ended(const SenseData& sense)
+{
+    return !operation_under_way(sense) && sense.asc() == 0;
+}
+
 // The text of the request status (with host and target status for an
 // error); sets target_busy when the target answered BUSY.
 std::string request_status_text(std::uint8_t status, std::uint8_t host_status, std::uint8_t target_status,
