@@ -1,6 +1,6 @@
 #include "app/file_browser.h"
 
-#include "app/mp3_folder.h"
+#include "app/core/mp3_folder.h"
 
 #include <QComboBox>
 #include <QDir>

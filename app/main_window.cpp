@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/core/program_temp_folder.h"
 #include "app/file_browser.h"
 #include "app/geometry_store.h"
 #include "app/message_box.h"
@@ -14,7 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QUrl>
 
 #include <filesystem>
@@ -35,6 +36,10 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
     build_status_bar();
     build_menus();
     build_popups();
+    build_track_list_drops();
+    build_project_commands();
+    OnAddFiles = [this](const QStringList& candidates) { add_files_to_compilation(candidates); };
+    OnRecomputeCapacity = [this] { recompute_capacity_display(); };
 
     // The window's title and the first status panel carry the program title.
     setWindowTitle(QString::fromUtf8(kProgramTitle));
@@ -73,8 +78,9 @@ QString MainWindow::text(int n) const
 void MainWindow::load_drag_cursor()
 {
     // The cursor picture is stored inside the program and extracted to the
-    // temporary folder; without the file the default cursor stays in use.
-    std::filesystem::path file = ProgramPaths::temp_folder() / "drag_mouse.cur";
+    // program's temporary folder; without the file the default cursor stays
+    // in use.
+    std::filesystem::path file = program_temp_folder().file("drag_mouse.cur");
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return;
@@ -193,7 +199,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     save_geometry();
     std::error_code ec;
-    std::filesystem::remove(ProgramPaths::temp_folder() / "drag_mouse.cur", ec);
+    std::filesystem::remove(program_temp_folder().file("drag_mouse.cur"), ec);
     event->accept();
 }
 

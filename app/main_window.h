@@ -4,16 +4,22 @@
 // translation table and the settings read from options.ini; the commands of
 // the other parts of the program plug into its act_* actions.
 
-#include "app/language_list.h"
-#include "app/program_paths.h"
-#include "app/program_settings.h"
-#include "app/qt_dispatcher.h"
-#include "app/translation_table.h"
+#include "app/command_table.h"
+#include "app/core/capacity.h"
+#include "app/core/compilation.h"
+#include "app/track_list_model.h"
+#include "app/search_window.h"
+#include "app/core/language_list.h"
+#include "app/core/program_paths.h"
+#include "app/core/program_settings.h"
+#include "app/core/qt_dispatcher.h"
+#include "app/core/translation_table.h"
 #include "engine/burner.h"
 
 #include <QCursor>
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -27,14 +33,18 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QSplitter;
-class QTableWidget;
+class QTableView;
 class QToolBar;
 
 namespace valmuri {
 
 class FileBrowser;
 
-class MainWindow : public QMainWindow {
+class BusyWindow;
+class SearchWindow;
+class TExDragDrop;
+
+class MainWindow : public QMainWindow, public SearchTarget {
     Q_OBJECT
 public:
     // Runs the creation sequence: settings, geometry, language, commands.
@@ -67,9 +77,10 @@ public:
     std::array<QString, 5>& project_options() { return project_options_; }
     void reset_project_options();
 
-    // Commands. Every act_* action exists from the start; one without a
-    // handler stays disabled. update decides the enabled state whenever the
-    // program is idle (no update: always enabled).
+    // Commands, one per row of the command table. Every one exists from the
+    // start; one without a handler stays disabled. update decides the enabled
+    // state whenever the program is idle (no update: always enabled). A name
+    // that is not in the table throws std::logic_error.
     QAction* command(const QString& name) const;
     void set_command_handler(const QString& name, std::function<void()> execute,
                              std::function<bool()> update = {});
@@ -87,6 +98,36 @@ public:
     // Recomputes the capacity display of a non-empty track list.
     std::function<void()> OnRecomputeCapacity;
 
+    // Adding files: the candidate paths of act_adicionar, of a drag from the
+    // file pane and of a drop from the file manager, in order.
+    std::function<void(const QStringList& candidates)> OnAddFiles;
+    // The selected items of the file pane as full paths (folder + name + ".mp3").
+    QStringList file_pane_candidates() const;
+    TExDragDrop& drop_target() const { return *DragDropFiles_; }
+
+    // Opens a file with the desktop's default application; a failure shows nothing.
+    static void open_with_desktop(const QString& path);
+    void play_current_track();
+    void play_file_pane_entry();
+
+    // The search window, while it is open.
+    SearchWindow* search_window() const { return search_window_; }
+    void open_search_window();
+    int row_count() const override;
+    QString row_text(int index) const override;
+    void show_result(const QString& row) override;
+
+    // Projects. The unsaved-changes check asks a102 or a103 and runs the save
+    // command on Yes; false means Cancel: the caller stops.
+    bool confirm_drop_compilation();
+    void new_project();
+    // Opens a project into the compilation; a file that cannot be read or is
+    // no project is reported and leaves the compilation as it was.
+    bool open_project_file(const QString& path);
+    void save_project_to(const QString& path);
+    void save_project_as();
+    void open_project_dialog();
+
     // Closing: OnCloseQuery runs the unsaved-changes check; false keeps the
     // window open.
     std::function<bool()> OnCloseQuery;
@@ -95,10 +136,28 @@ public:
     void set_startup_project(const QString& path) { startup_project_ = path; }
 
     // Named parts of the window.
-    QTableWidget* track_list() const { return track_list_; }
+    QTableView* track_list() const { return track_list_; }
+    TrackListModel* track_model() const { return track_model_; }
+    // The compilation the track list shows.
+    Compilation& compilation() { return compilation_; }
+    const CapacityFigures& capacity() const { return capacity_; }
+    // Runs the adding procedure on the candidates with the busy window, the
+    // replace confirmation and the report of cut names, then recomputes.
+    void add_files_to_compilation(const QStringList& candidates);
+    void recompute_capacity_display();
+    // act_limpar: empties the list; the project options and file stay.
+    void clear_track_list();
+    // The list became empty (new project, last rows deleted): the burner's
+    // tree is reset and the empty room shown with the bar at 0.
+    void show_emptied_capacity();
+    // act_acima / act_abaixo: the current row one place up (-1) or down (+1).
+    void move_current_row(int step);
+    // act_deletar: the selected rows, or the current one in drag-reorder mode.
+    void delete_chosen_rows();
     QProgressBar* capacity_bar() const { return capacity_bar_; }
     QLabel* status_panel(int index) const;
     QListWidget* file_list() const;
+    FileBrowser& file_browser() const { return *file_browser_; }
     // The edit popup (PopEdit) shown over a dialog's text field.
     QMenu* edit_popup() const { return edit_popup_; }
     void attach_edit_popup(QWidget* field);
@@ -123,13 +182,25 @@ private:
     void build_toolbar();
     void build_panes();
     void build_status_bar();
-    QAction* menu_item(QMenu* menu, const char* name, const QString& command, const QKeySequence& shortcut = {});
+    // An item showing the command the table gives for that item name.
+    QAction* command_item(QMenu* menu, std::string_view item_name);
+    void fill_menu(QMenu* menu, std::span<const MenuLine> lines);
+    void set_drag_mode(bool on);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void build_track_list_drops();
+    void build_project_commands();
+    void show_project_title();
+    // Rows the track-list commands act on: the current one, and the number selected.
+    int current_row() const;
+    int selected_row_count() const;
     void set_caption(const QString& object_name, int n);
     void apply_captions();
     void read_settings();
     void load_drag_cursor();
     void show_language_notice_once();
 
+    Compilation compilation_;
+    CapacityFigures capacity_;
     ProgramPaths paths_;
     QtDispatcher dispatcher_;
     std::unique_ptr<TVordaCDBurner> burn_cd_;
@@ -140,6 +211,7 @@ private:
     QString startup_project_;
     bool shown_before_ = false;
     bool drag_mode_ = false;
+    int drag_from_row_ = -1;
     // Cursor number 1: shown over the track list in drag-reorder mode.
     std::optional<QCursor> drag_cursor_;
     bool missing_language_noticed_ = false;
@@ -154,15 +226,19 @@ private:
 
     QToolBar* toolbar_ = nullptr;
     QMenu* language_menu_ = nullptr;
+    QMenu* recent_menu_ = nullptr;
     QActionGroup* language_group_ = nullptr;
     QMenu* edit_popup_ = nullptr;
     QMenu* track_popup_ = nullptr;
     QMenu* file_popup_ = nullptr;
     QWidget* edit_target_ = nullptr;
-    QTableWidget* track_list_ = nullptr;
+    QTableView* track_list_ = nullptr;
+    TrackListModel* track_model_ = nullptr;
     QProgressBar* capacity_bar_ = nullptr;
     std::array<QLabel*, 4> status_panels_{};
     FileBrowser* file_browser_ = nullptr;
+    TExDragDrop* DragDropFiles_ = nullptr;
+    QPointer<SearchWindow> search_window_;
 };
 
 } // namespace valmuri

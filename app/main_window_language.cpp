@@ -1,8 +1,9 @@
 // The languages menu and the captions a language gives the main window.
 
-#include "app/builtin_language.h"
-#include "app/capacity_texts.h"
+#include "app/core/builtin_language.h"
+#include "app/core/capacity_texts.h"
 #include "app/main_window.h"
+#include "app/search_window.h"
 #include "app/message_box.h"
 
 #include <QAbstractButton>
@@ -11,7 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace valmuri {
 
@@ -69,7 +70,7 @@ void MainWindow::apply_captions()
         set_caption(QString::fromLatin1(caption.name), caption.text);
     if (auto* drag_mode = findChild<QAction*>("ModoSeleoArrastarFaixaDesativado1"))
         drag_mode->setText(text(drag_mode_ ? 18 : 17));
-    track_list_->setHorizontalHeaderLabels({text(72), text(73), text(74), text(75)});
+    track_model_->set_headers({text(72), text(73), text(74), text(75)});
 }
 
 void MainWindow::build_language_menu()
@@ -137,10 +138,12 @@ void MainWindow::apply_language(const std::filesystem::path& file)
     }
     apply_captions();
 
-    if (track_list_->rowCount() == 0)
+    if (compilation_.empty())
         show_empty_capacity();
     else if (OnRecomputeCapacity)
         OnRecomputeCapacity();
+    if (search_window_)
+        search_window_->apply_texts(texts_);
     if (OnLanguageApplied)
         OnLanguageApplied();
 }

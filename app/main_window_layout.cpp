@@ -1,5 +1,6 @@
 // The widgets of the main window: toolbar, panes, track list, status bar.
 
+#include "app/command_table.h"
 #include "app/file_browser.h"
 #include "app/main_window.h"
 #include "app/program_icons.h"
@@ -11,10 +12,12 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <stdexcept>
 
 namespace valmuri {
 
@@ -28,40 +31,24 @@ void MainWindow::build_toolbar()
     toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, toolbar_);
 
-    struct Button {
-        const char* name;
-        const char* command;
-        QIcon icon;
-        const char* caption; // until a language sets it
-    };
-    const Button buttons[] = {
-        {"bt_novo", "act_novo", toolbar_icon(ToolbarPicture::New), "&Novo"},
-        {"bt_salvar", "cmd_salvar", toolbar_icon(ToolbarPicture::Save), "&Salvar"},
-        {"bt_abrir", "act_abrir", toolbar_icon(ToolbarPicture::Open), "&Abrir"},
-        {"bt_adicionar", "act_adicionar", toolbar_icon(ToolbarPicture::Add), "Adicionar"},
-        {"bt_gravar", "act_gravar01", toolbar_icon(ToolbarPicture::Burn), "Gravar CD"},
-        {"bt_apagar", "act_apagar", toolbar_icon(ToolbarPicture::Erase), "Apagar"},
-        {"bt_lista", "act_criarlista", toolbar_icon(ToolbarPicture::List), "Lista MP3"},
-        {"bt_subir", "act_acima", toolbar_icon(ToolbarPicture::Up), "Subir"},
-        {"bt_descer", "act_abaixo", toolbar_icon(ToolbarPicture::Down), "Descer"},
-        {"bt_ajuda", "cmd_ajuda", toolbar_icon(ToolbarPicture::Help), "&Ajuda"},
-    };
-    for (const Button& b : buttons) {
+    for (const ToolbarButton& b : toolbar_layout()) {
+        const CommandSpec* spec = find_command_for_item(b.name);
+        if (!spec)
+            throw std::logic_error("toolbar button without a command: " + std::string(b.name));
         auto* button = new QToolButton(toolbar_);
-        button->setObjectName(b.name);
+        button->setObjectName(QString::fromUtf8(b.name.data(), qsizetype(b.name.size())));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setIcon(b.icon);
+        button->setIcon(toolbar_icon(b.picture));
         button->setText(QString::fromUtf8(b.caption));
         button->setAutoRaise(true);
         button->setIconSize(QSize(22, 22));
         button->setMinimumSize(63, 44);
         button->setFocusPolicy(Qt::NoFocus);
         toolbar_->addWidget(button);
-        if (QAction* target = command(b.command)) {
-            button->setEnabled(target->isEnabled());
-            connect(target, &QAction::changed, button, [button, target] { button->setEnabled(target->isEnabled()); });
-            connect(button, &QToolButton::clicked, target, [target] { target->trigger(); });
-        }
+        QAction* target = command(QString::fromUtf8(spec->name.data(), qsizetype(spec->name.size())));
+        button->setEnabled(target->isEnabled());
+        connect(target, &QAction::changed, button, [button, target] { button->setEnabled(target->isEnabled()); });
+        connect(button, &QToolButton::clicked, target, [target] { target->trigger(); });
     }
 }
 
@@ -80,7 +67,9 @@ void MainWindow::build_panes()
     lower_layout->setContentsMargins(0, 0, 0, 0);
     lower_layout->setSpacing(2);
 
-    track_list_ = new QTableWidget(0, 4, lower);
+    track_model_ = new TrackListModel(compilation_, this);
+    track_list_ = new QTableView(lower);
+    track_list_->setModel(track_model_);
     track_list_->setObjectName("lista_musicas");
     track_list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     track_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -92,12 +81,14 @@ void MainWindow::build_panes()
     track_list_->verticalHeader()->setDefaultSectionSize(std::max(16, fontMetrics().height() + 2));
     track_list_->horizontalHeader()->setHighlightSections(false);
     track_list_->horizontalHeader()->setStretchLastSection(false);
+    // The name column takes the spare width, at least 415 pixels.
+    track_list_->horizontalHeader()->setMinimumSectionSize(20);
     const int widths[] = {50, 415, 70, 1500};
     for (int column = 0; column < 4; ++column)
         track_list_->setColumnWidth(column, widths[column]);
     track_list_->setStyleSheet(QStringLiteral(
-        "QTableWidget#lista_musicas { background-color: rgb(235,255,215); gridline-color: rgb(190,210,170); }"
-        "QTableWidget#lista_musicas::item:selected { background-color: black; color: yellow; }"));
+        "QTableView#lista_musicas { background-color: rgb(235,255,215); gridline-color: rgb(190,210,170); }"
+        "QTableView#lista_musicas::item:selected { background-color: black; color: yellow; }"));
     lower_layout->addWidget(track_list_, 1);
 
     capacity_bar_ = new QProgressBar(lower);

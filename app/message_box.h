@@ -19,4 +19,12 @@ void show_notice(QWidget* parent, const QString& text);
 using NoticeHandler = std::function<void(QWidget* parent, const QString& text)>;
 void set_notice_handler(NoticeHandler handler);
 
+// A question with Yes, No and Cancel and the exclamation icon; closing the
+// box is Cancel.
+enum class QuestionAnswer { Yes, No, Cancel };
+QuestionAnswer ask_question(QWidget* parent, const QString& text);
+// Replaces the box for questions (tests answer them); empty restores it.
+using QuestionHandler = std::function<QuestionAnswer(QWidget* parent, const QString& text)>;
+void set_question_handler(QuestionHandler handler);
+
 } // namespace valmuri

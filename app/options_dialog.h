@@ -1,8 +1,8 @@
 #pragma once
 // The options dialog (Tform_opcao): the cache size and four settings.
 
-#include "app/program_settings.h"
-#include "app/translation_table.h"
+#include "app/core/program_settings.h"
+#include "app/core/translation_table.h"
 
 #include <QDialog>
 

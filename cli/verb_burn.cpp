@@ -3,6 +3,7 @@
 
 #include "cli/drive_option.h"
 #include "cli/progress_bar.h"
+#include "cli/project_source.h"
 #include "cli/verb.h"
 #include "drive/disc_information.h"
 #include "engine/burn_log_header.h"
@@ -28,7 +29,9 @@ struct BurnArgs {
     bool test_write = false;
     bool eject = false;
     bool append = false;
+    bool volume_given = false;
     std::vector<std::string> files;
+    DiscFiles disc_files;
 };
 
 std::string parse(const std::vector<std::string>& args, BurnArgs& out)
@@ -43,11 +46,13 @@ std::string parse(const std::vector<std::string>& args, BurnArgs& out)
         } else if (a == "--speed" || a == "--volume") {
             if (i + 1 >= args.size())
                 return a + " needs a value";
+            out.volume_given = out.volume_given || a == "--volume";
             (a == "--speed" ? out.speed : out.volume) = args[++i];
         } else if (a.starts_with("--speed=")) {
             out.speed = a.substr(8);
         } else if (a.starts_with("--volume=")) {
             out.volume = a.substr(9);
+            out.volume_given = true;
         } else if (a == "--finalize") {
             out.finalize = true;
         } else if (a == "--test-write") {
@@ -62,7 +67,7 @@ std::string parse(const std::vector<std::string>& args, BurnArgs& out)
     }
     if (out.files.empty())
         return "no files to burn";
-    return {};
+    return disc_files(out.files, out.disc_files, out.volume, out.volume_given);
 }
 
 // "max" (or nothing) is the drive's fastest; "8x" a multiple of 1X for the
@@ -160,11 +165,11 @@ int run_burn(const std::vector<std::string>& arguments)
     burner.SetImportSession(burn.append ? 255 : 0);
 
     burner.ClearFiles();
-    for (const auto& file : burn.files) {
-        const int before = burner.FileCount();
-        if (burner.InsertFile("\\", file, false) != 1 || burner.FileCount() == before) {
+    for (std::size_t i = 0; i < burn.disc_files.sources.size(); ++i) {
+        if (!insert_disc_file(burner, burn.disc_files, i)) {
             release();
-            return fail("cannot put " + file + " on the disc (missing, not a regular file, or a duplicate name)");
+            return fail("cannot put " + burn.disc_files.sources[i] +
+                        " on the disc (missing, not a regular file, or a duplicate name)");
         }
     }
     // The layout asks the disc for its type (and, with --append, its last
@@ -232,9 +237,11 @@ const VerbRegistration registration({
     "burn",
     "burn files to a CD or DVD as a data session",
     "Usage: valmuri-cli burn [--drive D] [--speed X] [--volume LABEL] [--finalize]\n"
-    "                        [--test-write] [--eject] [--append] [--library PATH] [--debug] FILE...\n\n"
+    "                        [--test-write] [--eject] [--append] [--library PATH] [--debug] FILE...|PROJECT.vlm\n\n"
     "Writes every FILE into the root folder of a new ISO 9660 + Joliet session\n"
-    "on the disc in the drive, in the order given. Ctrl+C aborts the burn.\n\n"
+    "on the disc in the drive, in the order given. Ctrl+C aborts the burn.\n"
+    "A project file stands for its tracks: each source file under its disc\n"
+    "name + \".mp3\", in list order, with the CD title as the volume label.\n\n"
     "Options:\n"
     "  --drive D       the drive: its number in `valmuri-cli drives` or its\n"
     "                  device path (default: the first recorder)\n"

@@ -4,7 +4,7 @@
 #include "cli/drive_option.h"
 #include "cli/progress_bar.h"
 #include "cli/verb.h"
-#include "drive/erase_plan.h"
+#include "jobs/core/erase_job.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 
@@ -43,6 +43,35 @@ std::string elapsed_text(std::uint64_t ms)
     return text;
 }
 
+// The erase job's questions on the terminal: a freshly loaded disc may first
+// report a unit attention or "becoming ready", so a missing disc is looked
+// for again three times, a second apart, before the verb gives up.
+class EraseTerminal final : public jobs::EraseHandler {
+public:
+    explicit EraseTerminal(Clock& clock)
+        : clock_(clock)
+    {
+    }
+    bool ask_for_disc(const std::string& why) override
+    {
+        reason = why;
+        if (attempts_++ >= 3)
+            return false;
+        clock_.sleep_ms(1000);
+        return true;
+    }
+    void refused(std::uint8_t disc_type) override { refused_type = disc_type; }
+    void show_final_state() override {}
+    void finished(bool, const std::string& why) override { reason = why; }
+
+    std::string reason;
+    std::uint8_t refused_type = 0;
+
+private:
+    Clock& clock_;
+    int attempts_ = 0;
+};
+
 int run_erase(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> args = arguments;
@@ -62,60 +91,45 @@ int run_erase(const std::vector<std::string>& arguments)
         return fail(error);
     device.SetCloseHandleAfterCommand(true);
 
-    const auto release = [&device] { device.UnloadASPI(); };
     Clock& clock = default_clock();
-    // A freshly loaded disc may first report a unit attention or "becoming ready".
-    bool ready = device.TestUnitReady(5000);
-    for (int attempt = 0; attempt < 3 && !ready; ++attempt) {
-        clock.sleep_ms(1000);
-        ready = device.TestUnitReady(5000);
-    }
-    if (!ready) {
-        const std::string reason = device.LastErrorText();
-        release();
-        return fail("no disc in the drive, or it is not ready" + (reason.empty() ? "" : " (" + reason + ")"));
-    }
-    // A DVD-RAM the drive does not call erasable can still be formatted.
-    const bool erasable = device.IsDiscErasable() || (erase.full && device.GetDiscType() == dtDVDRAM);
-    if (!erasable) {
-        const std::string type = disc_type_name(device.GetDiscType());
-        if (erase.eject)
-            device.StartStopUnit(true);
-        release();
-        return fail("the disc in the drive (" + type + ") cannot be erased");
-    }
-    device.SetWriteSpeed(device.MaxWriteSpeed());
-
-    bool done = false;
-    bool with_error = false;
-    device.OnEraseDone = [&](TSCSIDevice*, bool failed) {
-        done = true;
-        with_error = failed;
-    };
+    EraseTerminal terminal(clock);
+    jobs::EraseJob job(device, terminal);
+    jobs::EraseRequest request;
+    request.quick = !erase.full;
+    request.eject_when_done = erase.eject;
+    request.open_tray = erase.eject;
     const std::uint64_t start = clock.now_ms();
-    if (!device.EraseDisc(erase.full ? kBlankFull : kBlankQuick)) {
-        const std::string reason = device.LastErrorText();
+    const jobs::EraseStart started = job.start(request);
+    const auto release = [&device] { device.UnloadASPI(); };
+    switch (started) {
+    case jobs::EraseStart::Started:
+        break;
+    case jobs::EraseStart::Cancelled:
         release();
-        if (!done)
-            return fail("the drive did not become ready to erase");
-        return fail("the drive refused to erase the disc" + (reason.empty() ? "" : " (" + reason + ")"));
+        return fail("no disc in the drive, or it is not ready"
+            + (terminal.reason.empty() ? "" : " (" + terminal.reason + ")"));
+    case jobs::EraseStart::Refused:
+        release();
+        return fail("the disc in the drive (" + disc_type_name(terminal.refused_type) + ") cannot be erased");
+    case jobs::EraseStart::NotReady:
+        release();
+        return fail("the drive did not become ready to erase");
+    case jobs::EraseStart::Failed:
+        release();
+        return fail("the drive refused to erase the disc"
+            + (terminal.reason.empty() ? "" : " (" + terminal.reason + ")"));
     }
 
     ProgressBar bar(erase.full ? "Full erase" : "Quick erase");
-    while (!done) {
+    while (!job.done()) {
         dispatcher.pump_wait(500);
         bar.update(std::min(device.EraseProgress(), 100), elapsed_text(clock.now_ms() - start));
     }
     bar.update(100, elapsed_text(clock.now_ms() - start));
     bar.finish();
-
-    if (with_error) {
-        release();
-        return fail("erasing failed");
-    }
-    if (erase.eject)
-        device.StartStopUnit(true);
     release();
+    if (job.with_error())
+        return fail("erasing failed");
     std::cout << "Disc erased.\n";
     return 0;
 }

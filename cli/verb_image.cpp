@@ -2,6 +2,7 @@
 // it into a file.
 
 #include "cli/progress_bar.h"
+#include "cli/project_source.h"
 #include "cli/verb.h"
 #include "engine/burner.h"
 #include "engine/disc_name.h"
@@ -26,8 +27,10 @@ struct ImageArgs {
     std::string volume = "Valmuri MP3";
     bool joliet = true;
     bool strict = false;
+    bool volume_given = false;
     std::string output;
     std::vector<std::string> files;
+    DiscFiles disc_files;
 };
 
 // Parses the arguments; returns an error text, empty when they are usable.
@@ -43,9 +46,11 @@ std::string parse(const std::vector<std::string>& args, ImageArgs& out)
         } else if (a == "--volume" || a == "-o") {
             if (i + 1 >= args.size())
                 return a + " needs a value";
+            out.volume_given = out.volume_given || a == "--volume";
             (a == "-o" ? out.output : out.volume) = args[++i];
         } else if (a.starts_with("--volume=")) {
             out.volume = a.substr(9);
+            out.volume_given = true;
         } else if (a == "--no-joliet") {
             out.joliet = false;
         } else if (a == "--strict") {
@@ -58,7 +63,7 @@ std::string parse(const std::vector<std::string>& args, ImageArgs& out)
         return "no output file (-o OUT.iso)";
     if (out.files.empty())
         return "no files to put into the image";
-    return {};
+    return disc_files(out.files, out.disc_files, out.volume, out.volume_given);
 }
 
 // Why the tree did not take a source file, for the message on stderr.
@@ -141,12 +146,11 @@ int run_image(const std::vector<std::string>& args)
     burner.SetCacheSize(ImageCacheSize);
 
     int refused = 0;
-    for (const auto& file : options.files) {
+    for (std::size_t i = 0; i < options.disc_files.sources.size(); ++i) {
         messages.clear();
-        const int before = burner.FileCount();
-        const int result = burner.InsertFile("\\", file, false);
-        if (result == 1 && burner.FileCount() > before)
+        if (insert_disc_file(burner, options.disc_files, i))
             continue;
+        const std::string& file = options.disc_files.sources[i];
         std::cerr << "valmuri-cli: skipped " << file << ": " << refusal_reason(burner.Tree(), file, messages) << "\n";
         ++refused;
     }
@@ -187,12 +191,13 @@ int run_image(const std::vector<std::string>& args)
 const VerbRegistration registration{{
     "image",
     "write files into an ISO 9660 + Joliet image file",
-    "Usage: valmuri-cli image [--volume LABEL] [--no-joliet] [--strict] -o OUT.iso FILE...\n"
+    "Usage: valmuri-cli image [--volume LABEL] [--no-joliet] [--strict] -o OUT.iso FILE...|PROJECT.vlm\n"
     "\n"
     "Puts every FILE into the root folder of the image under its own name, in\n"
     "the order given, and writes the image to OUT.iso. Files the image cannot\n"
     "take (missing, duplicate name, name too long, 4 GiB or more) are reported\n"
-    "and left out.\n"
+    "and left out. A project file stands for its tracks: each source file under\n"
+    "its disc name + \".mp3\", in list order, with the CD title as the volume label.\n"
     "\n"
     "  --volume LABEL  volume label (default \"Valmuri MP3\")\n"
     "  --no-joliet     no Joliet long names, ISO 9660 names only\n"

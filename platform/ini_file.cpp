@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -72,11 +73,6 @@ std::optional<std::int64_t> parse_integer(std::string_view text, std::int64_t mi
     if (result < min || result > max)
         return std::nullopt;
     return result;
-}
-
-std::string errno_text(int error)
-{
-    return std::strerror(error);
 }
 
 } // namespace
@@ -400,55 +396,8 @@ bool IniFile::store()
         content += line_break_;
     }
 
-    // Write beside the target so the rename stays on one file system. A
-    // symbolic link is followed so the link itself survives.
-    std::error_code ec;
-    std::filesystem::path target = path_;
-    if (std::filesystem::is_symlink(target, ec)) {
-        auto resolved = std::filesystem::canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-    std::string temp = target.string() + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        last_error_ = "cannot write " + path_.string() + ": " + errno_text(errno);
-        return false;
-    }
-    struct stat old_info {};
-    mode_t mode = 0644;
-    if (::stat(target.c_str(), &old_info) == 0)
-        mode = old_info.st_mode & 07777;
-    else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-
-    const char* data = content.data();
-    std::size_t left = content.size();
-    int error = 0;
-    while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        last_error_ = "cannot write " + path_.string() + ": " + errno_text(error);
+    if (const std::string error = write_file_atomically(path_, content); !error.empty()) {
+        last_error_ = "cannot write " + path_.string() + ": " + error;
         // Forget the unsaved change: the next read shows the file as it is.
         loaded_ = false;
         dirty_ = false;
@@ -457,6 +406,7 @@ bool IniFile::store()
     dirty_ = false;
     last_error_.clear();
     struct stat info {};
+    std::error_code ec;
     if (::stat(path_.c_str(), &info) == 0) {
         loaded_existed_ = true;
         loaded_time_ = std::filesystem::last_write_time(path_, ec);

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "app/qt_dispatcher.h"
+#include "app/core/qt_dispatcher.h"
 
-#include "app_test_folder.h"
+#include "tests/app_core/app_test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 namespace valmuri {
@@ -76,7 +77,7 @@ TEST_F(MainWindowTest, StartsInPortugueseAppliesEnglishAndStoresSettingsOnClose)
         EXPECT_TRUE(window.language_menu()->actions()[0]->isChecked());
         EXPECT_FALSE(window.language_menu()->actions()[1]->isChecked());
         EXPECT_EQ(menu_title(window, "Arquivo1").toStdString(), english.read_string("traducao", "a1"));
-        EXPECT_EQ(window.track_list()->horizontalHeaderItem(0)->text().toStdString(),
+        EXPECT_EQ(window.track_list()->model()->headerData(0, Qt::Horizontal).toString().toStdString(),
                   english.read_string("traducao", "a72"));
         // The empty list shows the empty capacity texts of the new language.
         EXPECT_EQ(window.status_panel(1)->text().toStdString(), english.read_string("traducao", "a142") + " 0 MB");
@@ -191,8 +192,9 @@ TEST_F(MainWindowTest, CommandsOfMissingFeaturesAreDisabledAndHandlersEnableThem
 {
     add_both_languages();
     MainWindow window(folder_.paths());
-    for (const char* name : {"act_novo", "act_gravar01", "act_apagar", "act_adicionar", "act_buscar"})
+    for (const char* name : {"act_gravar01", "act_apagar", "act_adicionar", "act_buscar"})
         EXPECT_FALSE(window.command(name)->isEnabled()) << name;
+    EXPECT_TRUE(window.command("act_novo")->isEnabled());
     EXPECT_FALSE(window.findChild<QToolButton*>("bt_gravar")->isEnabled());
     EXPECT_FALSE(window.findChild<QAction*>("GravarCD1")->isEnabled());
     EXPECT_TRUE(window.findChild<QAction*>("OpesdeConfiguraes1")->isEnabled());
@@ -214,6 +216,36 @@ TEST_F(MainWindowTest, CommandsOfMissingFeaturesAreDisabledAndHandlersEnableThem
     EXPECT_FALSE(window.findChild<QAction*>("GravarCD1")->isEnabled());
     window.command("act_gravar01")->trigger();
     EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainWindowTest, CommandTableFeedsMenusPopupsAndToolbarAndRefusesUnknownNames)
+{
+    MainWindow window(folder_.paths());
+    // Every item of the table exists once, with the table's shortcut.
+    for (const CommandSpec& spec : command_specs()) {
+        ASSERT_NE(window.command(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()))), nullptr);
+        for (std::string_view item : {spec.menu_item, spec.popup_item}) {
+            if (item.empty())
+                continue;
+            auto* action = window.findChild<QAction*>(QString::fromUtf8(item.data(), qsizetype(item.size())));
+            ASSERT_NE(action, nullptr) << item;
+            if (spec.shortcut.key() != Qt::Key_unknown) {
+                EXPECT_EQ(action->shortcut(), QKeySequence(spec.shortcut)) << item;
+            }
+        }
+        if (!spec.toolbar_button.empty()) {
+            EXPECT_NE(window.findChild<QToolButton*>(QString::fromUtf8(spec.toolbar_button.data(),
+                                                                        qsizetype(spec.toolbar_button.size()))),
+                      nullptr);
+        }
+    }
+    EXPECT_EQ(window.findChild<QAction*>("Reproduzir1")->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_TRUE(window.findChild<QAction*>("AdicionarArquivoAoProjeto1")->font().bold());
+    EXPECT_EQ(window.findChild<QMenu*>("popmenu02")->actions().size(), 3);
+    // A handler for a command that does not exist is a programming error.
+    EXPECT_THROW(window.set_command_handler("act_gravar02", [] {}), std::logic_error);
+    EXPECT_EQ(window.command("act_gravar02"), nullptr);
+    EXPECT_EQ(find_command_for_item("bt_salvar")->name, "cmd_salvar");
 }
 
 TEST_F(MainWindowTest, OptionsDialogStoresOnOkAndRereadsTheFileOnCancel)
