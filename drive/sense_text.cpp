@@ -319,19 +319,6 @@ std::string host_status_text(std::uint8_t host_status, std::uint8_t target_statu
 
 } // namespace
 
-SenseDecision sense_decision(const SenseData& sense)
-{
-    if (sense.response_code() == 0)
-        return SenseDecision::None;
-    if (sense.asc() == kAscNotReady)
-        return SenseDecision::NotReady;
-    if (sense.sense_key() == 0x6)
-        return SenseDecision::Retry;
-    if (sense.sense_key() == 0x0 && sense.asc() == 0)
-        return SenseDecision::None;
-    return SenseDecision::Fail;
-}
-
 SenseData sense_from(const std::uint8_t* bytes, std::size_t length)
 {
     SenseData sense;

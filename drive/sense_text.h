@@ -4,7 +4,7 @@
 // The request status picks the text; a CHECK CONDITION is replaced by the
 // sense key's text, and the additional sense code and qualifier are added in
 // parentheses when the drive sent additional sense bytes. The polling loops
-// read the decision instead of the text.
+// ask CommandFailure (drive/command_failure.h) for the decision instead.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +18,8 @@ struct SenseData {
     std::array<std::uint8_t, kSize> bytes{};
 
     std::uint8_t response_code() const { return bytes[0]; }
+    // Byte 2 whole: filemark, end-of-medium and ILI bits with the sense key.
+    std::uint8_t flags_and_key() const { return bytes[2]; }
     std::uint8_t sense_key() const { return bytes[2] & 0x0F; }
     std::uint8_t additional_length() const { return bytes[7]; }
     std::uint8_t asc() const { return bytes[12]; }
@@ -29,15 +31,6 @@ static_assert(sizeof(SenseData) == SenseData::kSize);
 // ready, formatting, blanking, long write). The ready waits poll on it.
 inline constexpr std::uint8_t kAscNotReady = 0x04;
 inline constexpr std::uint8_t kAscqLongWriteInProgress = 0x08;
-
-enum class SenseDecision {
-    None,     // no sense information: nothing to act on
-    NotReady, // the drive is busy with a long operation; poll again
-    Retry,    // a transient condition (unit attention): send again
-    Fail,
-};
-
-SenseDecision sense_decision(const SenseData& sense);
 
 // Sense data as REQUEST SENSE returned it into a buffer of length bytes.
 SenseData sense_from(const std::uint8_t* bytes, std::size_t length);

@@ -94,14 +94,6 @@ TEST(SenseText, AdditionalSenseTableEdges)
     EXPECT_EQ(additional_sense_text(0xFF, 0xFF), "255,255");
 }
 
-TEST(SenseText, Decisions)
-{
-    EXPECT_EQ(sense_decision(SenseData{}), SenseDecision::None);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x02}, {12, 0x04}, {13, 0x01}})), SenseDecision::NotReady);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x06}, {12, 0x28}})), SenseDecision::Retry);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x02}, {12, 0x3A}})), SenseDecision::Fail);
-}
-
 TEST(CommandNames, NamedAndUnnamedOpcodes)
 {
     EXPECT_EQ(command_name(0x2A), "WRITE (10)            ");
