@@ -86,7 +86,7 @@ int parse_speed(const std::string& text, std::uint8_t disc_type)
             return value > 65535 ? -1 : static_cast<int>(value);
         if (rest != "x" && rest != "X")
             return -1;
-        const double kbps = value * (is_cd_type(disc_type) ? 176.4 : 1385.0);
+        const double kbps = value * (is_cd(disc_type) ? 176.4 : 1385.0);
         return kbps > 65535 ? -1 : static_cast<int>(kbps + 0.5);
     } catch (...) {
         return -1;

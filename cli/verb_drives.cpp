@@ -48,7 +48,7 @@ std::string write_capabilities(std::uint32_t caps)
 
 std::string medium(TSCSIDevice& device)
 {
-    if (!device.TestUnitReady(5000) && device.LastAdditionalSenseCode() == kMediumNotPresent)
+    if (!device.TestUnitReady(5000) && device.LastFailure().sense.asc() == kMediumNotPresent)
         return "none";
     const TDiscType type = device.GetDiscType();
     if (type == dtUnknown)

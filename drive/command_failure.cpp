@@ -2,6 +2,8 @@
 
 #include "drive/aspi_abi.h"
 
+#include <algorithm>
+
 namespace valmuri {
 
 bool CommandFailure::failed() const
@@ -21,6 +23,14 @@ bool CommandFailure::transport_error() const
     default:
         return true; // refused by the layer: no device, bad adapter, not sent
     }
+}
+
+CommandFailure failure_of(const SRB_ExecSCSICmd& request)
+{
+    CommandFailure failure{request.SRB_Status, request.SRB_HaStat, request.SRB_TargStat, {}};
+    static_assert(sizeof request.SenseArea == SenseData::kSize);
+    std::copy_n(request.SenseArea, SenseData::kSize, failure.sense.bytes.begin());
+    return failure;
 }
 
 FailureDecision CommandFailure::decision() const

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+struct SRB_ExecSCSICmd;
+
 namespace valmuri {
 
 enum class FailureDecision {
@@ -40,5 +42,8 @@ struct CommandFailure {
         return d == FailureDecision::Retry || d == FailureDecision::NotReady;
     }
 };
+
+// The status fields and the sense area of a request as one value.
+CommandFailure failure_of(const SRB_ExecSCSICmd& request);
 
 } // namespace valmuri

@@ -1,5 +1,7 @@
 #include "drive/command_trace.h"
 
+#include "drive/command_failure.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -75,12 +77,13 @@ std::string command_trace_line(const SRB_ExecSCSICmd& request, std::uint64_t ela
     line += " | flags " + hex_byte(request.SRB_Flags) + " length " + std::to_string(request.SRB_BufLen);
     line += " | status " + hex_byte(request.SRB_Status) + " host " + hex_byte(request.SRB_HaStat) + " target "
         + hex_byte(request.SRB_TargStat);
-    if (request.SenseArea[0] != 0) {
+    const SenseData sense = failure_of(request).sense;
+    if (sense.response_code() != 0) {
         // Fixed-format sense: 8 header bytes and the additional length.
         const std::size_t sense_length
-            = std::min<std::size_t>(8 + request.SenseArea[7], std::min<std::size_t>(request.SRB_SenseLen, 18));
+            = std::min<std::size_t>(8 + sense.additional_length(), std::min<std::size_t>(request.SRB_SenseLen, 18));
         line += " sense ";
-        append_hex(line, request.SenseArea, std::max<std::size_t>(sense_length, 14));
+        append_hex(line, sense.bytes.data(), std::max<std::size_t>(sense_length, 14));
     }
     line += " | " + std::to_string(elapsed_ms) + " ms";
     return line;

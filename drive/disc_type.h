@@ -50,10 +50,25 @@ TDiscType disc_type_from_profile(std::uint16_t profile);
 // "CD-RW", "DVD+R DL", ...; "UNKNOWN" for values outside the table.
 std::string disc_type_name(std::uint8_t type);
 
-// Types below dtDVDROM are CD kinds; everything else is handled as DVD.
-inline bool is_cd_type(std::uint8_t type)
+// The CD kinds. An unknown disc is handled as a CD; the DDCD kinds, like
+// every other type, as DVD.
+inline bool is_cd(std::uint8_t type)
 {
-    return type < dtDVDROM;
+    switch (type) {
+    case dtUnknown:
+    case dtCDROM:
+    case dtCDR:
+    case dtCDRW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// CD-R and CD-RW: the CDs the writer records on.
+inline bool is_recordable_cd(std::uint8_t type)
+{
+    return type == dtCDR || type == dtCDRW;
 }
 
 } // namespace valmuri

@@ -193,7 +193,7 @@ std::uint32_t TSCSIDevice::GetDiscFreeBlocks()
     const bool have_information = read_disc_information();
     const std::uint8_t last_track = have_information ? last_track_in_last_session(disc_information_.data()) : 0;
 
-    if (is_cd_type(type)) {
+    if (is_cd(type)) {
         send_write_parameters();
         if (have_information && disc_status(disc_information_.data()) == kDiscComplete)
             return 0;

@@ -26,7 +26,7 @@ FormatList format_list(std::uint32_t blocks, std::uint8_t format_type, std::uint
 
 std::uint16_t erase_estimate(std::uint8_t disc_type, std::uint8_t blanking_type)
 {
-    if (is_cd_type(disc_type))
+    if (is_cd(disc_type))
         return blanking_type == kBlankQuick ? 150 : 4500;
     if (blanking_type == kBlankFull)
         return 4440;

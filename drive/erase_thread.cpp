@@ -171,10 +171,8 @@ void TEraseThread::Execute()
             if (!device_.RequestSense(sense.data(), kRequestSenseLength) && drive_lost())
                 break;
             counter_ += 2;
-            if (sense[0] == 0xF0)
-                sense[12] = kAscNotReady;
             device_.clock().sleep_ms(2000);
-            if (sense[12] == 0)
+            if (operation_ended(sense_from(sense.data(), sense.size())))
                 break;
         } while (bounded());
     }

@@ -85,7 +85,6 @@ std::uint8_t TSCSIDevice::ExecSCSICommand(SRB_ExecSCSICmd& srb, std::uint32_t ti
 {
     last_error_text_.clear();
     target_busy_ = false;
-    last_sense_.fill(0);
     last_failure_ = CommandFailure{};
 
     if (!aspi_loaded() || selected_.is_none()) {

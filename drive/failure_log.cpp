@@ -1,5 +1,6 @@
 #include "drive/failure_log.h"
 
+#include "drive/command_failure.h"
 #include "drive/command_names.h"
 #include "drive/mmc_command.h"
 #include "drive/sense_text.h"
@@ -52,7 +53,8 @@ bool failure_log_due(const SRB_ExecSCSICmd& request)
         return false;
     if (exempt_opcode(request.CDBByte[0]))
         return false;
-    return !(request.SenseArea[12] == kAscNotReady && request.SenseArea[13] == kAscqLongWriteInProgress);
+    const SenseData sense = failure_of(request).sense;
+    return !(sense.asc() == kAscNotReady && sense.ascq() == kAscqLongWriteInProgress);
 }
 
 std::string failure_log_line(const SRB_ExecSCSICmd& request, const std::uint8_t* data, const std::string& error_text)
@@ -86,14 +88,16 @@ std::string failure_log_line(const SRB_ExecSCSICmd& request, const std::uint8_t*
         }
     }
     line += "= ";
-    for (std::uint8_t value : {request.SRB_HaStat, request.SRB_TargStat, request.SenseArea[0], request.SenseArea[2]}) {
+    const CommandFailure failure = failure_of(request);
+    for (std::uint8_t value :
+        {failure.host_status, failure.target_status, failure.sense.response_code(), failure.sense.flags_and_key()}) {
         append_hex(line, value);
         line += " ";
     }
     line += "ASC:";
-    append_hex(line, request.SenseArea[12]);
+    append_hex(line, failure.sense.asc());
     line += ",ASQ:";
-    append_hex(line, request.SenseArea[13]);
+    append_hex(line, failure.sense.ascq());
     line += " " + error_text;
     return line;
 }

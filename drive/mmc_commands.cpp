@@ -22,14 +22,11 @@ bool TSCSIDevice::send_command(const MmcCommand& command, void* buffer, bool acc
 
 void TSCSIDevice::build_error_text(const SRB_ExecSCSICmd& request)
 {
-    SenseData sense;
-    std::memcpy(sense.bytes.data(), request.SenseArea, sense.bytes.size());
-    const FailureText failure
-        = describe_failure(request.SRB_Status, request.SRB_HaStat, request.SRB_TargStat, sense);
+    last_failure_ = failure_of(request);
+    const FailureText failure = describe_failure(
+        last_failure_.status, last_failure_.host_status, last_failure_.target_status, last_failure_.sense);
     last_error_text_ = failure.text;
     target_busy_ = failure.target_busy;
-    std::copy(sense.bytes.begin(), sense.bytes.end(), last_sense_.begin());
-    last_failure_ = CommandFailure{request.SRB_Status, request.SRB_HaStat, request.SRB_TargStat, sense};
 }
 
 void TSCSIDevice::write_failure_log_line(const SRB_ExecSCSICmd& request)

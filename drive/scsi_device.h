@@ -54,7 +54,7 @@ public:
     using TDeviceChangedEvent = std::function<void(TSCSIDevice* sender)>;
 
     static constexpr std::uint8_t kNoDeviceType = 127;
-    static constexpr std::size_t kSenseSize = 33;
+    static constexpr std::size_t kSenseSize = SenseData::kSize;
     static constexpr std::size_t kInquiryBufferSize = 131;
 
     TSCSIDevice();
@@ -89,8 +89,8 @@ public:
 
     // Text of the last failed command; cleared at the start of every command.
     const std::string& LastErrorText() const { return last_error_text_; }
-    // Sense area of the last failed command.
-    const std::array<std::uint8_t, kSenseSize>& LastSense() const { return last_sense_; }
+    // Sense area of the last failed command (the bytes of LastFailure()).
+    const std::array<std::uint8_t, kSenseSize>& LastSense() const { return last_failure_.sense.bytes; }
     // The last failure carried target status BUSY.
     bool TargetBusy() const { return target_busy_; }
     // Status, host and target status and sense data of the last failed
@@ -209,8 +209,6 @@ public:
     // The writer stops failure lines before it writes DVD data.
     void SetFailureLogLatch() { failure_log_latch_ = true; }
     bool FailureLogLatch() const { return failure_log_latch_; }
-    // Additional sense code of the last failed command (0 after a success).
-    std::uint8_t LastAdditionalSenseCode() const { return last_sense_[12]; }
 
     // ---- Drive control -----------------------------------------------------
 
@@ -330,7 +328,6 @@ protected:
     void write_failure_log_line(const SRB_ExecSCSICmd& request);
 
     std::string last_error_text_;
-    std::array<std::uint8_t, kSenseSize> last_sense_{};
     bool target_busy_ = false;
     CommandFailure last_failure_;
     // Suppresses the failure log line; the writer sets it before DVD data.

@@ -319,17 +319,16 @@ std::string host_status_text(std::uint8_t host_status, std::uint8_t target_statu
 
 } // namespace
 
-SenseDecision sense_decision(const SenseData& sense)
+SenseData sense_from(const std::uint8_t* bytes, std::size_t length)
 {
-    if (sense.response_code() == 0)
-        return SenseDecision::None;
-    if (sense.asc() == kAscNotReady)
-        return SenseDecision::NotReady;
-    if (sense.sense_key() == 0x6)
-        return SenseDecision::Retry;
-    if (sense.sense_key() == 0x0 && sense.asc() == 0)
-        return SenseDecision::None;
-    return SenseDecision::Fail;
+    SenseData sense;
+    std::copy_n(bytes, std::min(length, sense.bytes.size()), sense.bytes.begin());
+    return sense;
+}
+
+bool operation_under_way(const SenseData& sense)
+{
+    return sense.response_code() == 0xF0 || sense.asc() == kAscNotReady;
 }
 
 std::string request_status_text(std::uint8_t status, std::uint8_t host_status, std::uint8_t target_status,

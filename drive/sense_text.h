@@ -4,7 +4,7 @@
 // The request status picks the text; a CHECK CONDITION is replaced by the
 // sense key's text, and the additional sense code and qualifier are added in
 // parentheses when the drive sent additional sense bytes. The polling loops
-// read the decision instead of the text.
+// ask CommandFailure (drive/command_failure.h) for the decision instead.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +18,8 @@ struct SenseData {
     std::array<std::uint8_t, kSize> bytes{};
 
     std::uint8_t response_code() const { return bytes[0]; }
+    // Byte 2 whole: filemark, end-of-medium and ILI bits with the sense key.
+    std::uint8_t flags_and_key() const { return bytes[2]; }
     std::uint8_t sense_key() const { return bytes[2] & 0x0F; }
     std::uint8_t additional_length() const { return bytes[7]; }
     std::uint8_t asc() const { return bytes[12]; }
@@ -30,14 +32,16 @@ static_assert(sizeof(SenseData) == SenseData::kSize);
 inline constexpr std::uint8_t kAscNotReady = 0x04;
 inline constexpr std::uint8_t kAscqLongWriteInProgress = 0x08;
 
-enum class SenseDecision {
-    None,     // no sense information: nothing to act on
-    NotReady, // the drive is busy with a long operation; poll again
-    Retry,    // a transient condition (unit attention): send again
-    Fail,
-};
-
-SenseDecision sense_decision(const SenseData& sense);
+// Sense data as REQUEST SENSE returned it into a buffer of length bytes.
+SenseData sense_from(const std::uint8_t* bytes, std::size_t length);
+// REQUEST SENSE during a long operation: current sense with VALID set (F0h)
+// or additional sense code 04h means it still runs; ended means the drive
+// reports nothing pending any more.
+bool operation_under_way(const SenseData& sense);
+inline bool operation_ended(const SenseData& sense)
+{
+    return !operation_under_way(sense) && sense.asc() == 0;
+}
 
 // The text of the request status (with host and target status for an
 // error); sets target_busy when the target answered BUSY.

@@ -18,7 +18,7 @@ bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
 {
     std::array<std::uint8_t, kRequestSenseLength> sense{};
     long budget = budget_ms;
-    const auto not_ready = [this] { return LastAdditionalSenseCode() == kAscNotReady; };
+    const auto not_ready = [this] { return LastFailure().not_ready(); };
 
     // Some drives and hosts answer "becoming ready" only after a while.
     if (SlowReadyDrive() || SlowReadyHost()) {
@@ -31,9 +31,10 @@ bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
         } while (not_ready());
     }
 
-    if (CurrentDiscType() == dtDVDRAM) {
-        sense[12] = kAscNotReady;
-    } else {
+    // A DVD-RAM has no disc information to wait on; its readiness is asked
+    // of REQUEST SENSE below.
+    const bool dvd_ram = CurrentDiscType() == dtDVDRAM;
+    if (!dvd_ram) {
         do {
             clock().sleep_ms(interval_ms);
             read_disc_information();
@@ -43,7 +44,7 @@ bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
         } while (not_ready());
     }
 
-    if (TestUnitReady(5000) && sense[12] == 0)
+    if (TestUnitReady(5000) && !dvd_ram)
         return true;
 
     do {
@@ -63,13 +64,12 @@ bool TSCSIDevice::WaitForReady(int budget_ms, int interval_ms)
         budget -= interval_ms;
         if (budget < 0)
             return false;
-        // Current sense with VALID set still describes the operation under way.
-        if (sense[0] == 0xF0)
-            sense[12] = kAscNotReady;
-        if (sense[12] == kAscNotReady)
+        const SenseData reported = sense_from(sense.data(), sense.size());
+        if (operation_ended(reported))
+            return true;
+        if (operation_under_way(reported))
             clock().sleep_ms(interval_ms);
-    } while (sense[12] != 0);
-    return true;
+    } while (true);
 }
 
 } // namespace valmuri

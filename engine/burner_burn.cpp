@@ -32,7 +32,6 @@ void TVordaCDBurner::BurnRunDeleter::operator()(BurnRun* run) const
 
 namespace {
 
-constexpr std::uint8_t kAscNotReady = 0x04;
 constexpr int kFormatPollMs = 5000;
 // A quick format takes seconds; give up watching after two hours.
 constexpr int kFormatPolls = 1440;
@@ -54,7 +53,7 @@ void format_dvd_rw(TSCSIDevice& drive, std::uint8_t disc_type)
     for (int polls = 0; polls < kFormatPolls; ++polls) {
         drive.clock().sleep_ms(kFormatPollMs);
         drive.ReadDiscInformation(info.data(), static_cast<std::uint16_t>(info.size()));
-        if (drive.LastAdditionalSenseCode() != kAscNotReady)
+        if (!drive.LastFailure().not_ready())
             break;
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Blocks of the read-ahead cache and the sizes they come in.
 
+#include "drive/disc_type.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -14,10 +16,10 @@ inline constexpr std::uint32_t kDvdBlockBytes = 32 * kSectorBytes;
 // post-gap is on: drives refuse shorter tracks.
 inline constexpr std::int64_t kMinimumTrackBytes = 300 * kSectorBytes;
 
-// The block size for a disc type code: CD-R (2) and CD-RW (3) take CD blocks.
+// The block size for a disc type code: CD-R and CD-RW take CD blocks.
 inline std::uint32_t block_size_for_disc_type(int disc_type)
 {
-    return disc_type == 2 || disc_type == 3 ? kCdBlockBytes : kDvdBlockBytes;
+    return disc_type == dtCDR || disc_type == dtCDRW ? kCdBlockBytes : kDvdBlockBytes;
 }
 
 // One block of image bytes: `bytes` has the cache's block size, the first

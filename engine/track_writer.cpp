@@ -224,7 +224,7 @@ void TrackWriter::close_track()
     if (disc_type_ != dtDVDR)
         drive_.set_write_parameters(settings_.test_write, settings_.underrun_protection, disc_type_,
                                     settings_.finalize_disc);
-    const bool cd = is_cd_type(disc_type_);
+    const bool cd = is_cd(disc_type_);
     for (const CloseStep& step :
          close_plan(disc_type_, track_, settings_.finalize_disc, drive_.immediate_close())) {
         bool closed = drive_.close_track_session(step.immediate, step.function, step.track);
@@ -282,7 +282,7 @@ std::string TrackWriter::run()
     const bool copy_last = copies && settings_.start_sector > 0;
     if (copies && !copy_last && !write_descriptor_copy(copy_sectors))
         bytes = 0;
-    if (!is_cd_type(disc_type_))
+    if (!is_cd(disc_type_))
         drive_.suppress_failure_log();
 
     BufferQueryCountdown countdown;

@@ -70,7 +70,20 @@ std::uint32_t reserved_track_sectors(std::int64_t image_sectors)
 
 std::string start_speed_text(std::uint32_t kbps, std::uint8_t disc_type, const NumberFormat& format)
 {
-    const bool dvd = disc_type >= dtDVDR && disc_type <= dtDVDPlusR;
+    bool dvd = false;
+    switch (disc_type) {
+    case dtDVDR:
+    case dtDVDRAM:
+    case dtDVDRW:
+    case dtDVDRWRestricted:
+    case dtDVDRWSequential:
+    case dtDVDPlusRW:
+    case dtDVDPlusR:
+        dvd = true;
+        break;
+    default:
+        break;
+    }
     const std::string multiple
         = dvd ? format_float("0.0", kbps / 1385.0, format) : format_float("0", kbps / 176.4, format);
     return multiple + format_float("X (#,##0 KB/s)", kbps, format);

@@ -132,5 +132,17 @@ TEST(DiscType, ProfilesAndNames)
     EXPECT_EQ(disc_type_name(16), "UNKNOWN");
 }
 
+TEST(DiscType, CdKindsAreTheThreeCdsAndAnUnknownDisc)
+{
+    for (std::uint8_t type : {dtUnknown, dtCDROM, dtCDR, dtCDRW})
+        EXPECT_TRUE(is_cd(type)) << int(type);
+    // DDCD and codes past the table are handled as DVD.
+    for (int type : {int(dtDVDROM), int(dtDVDRWSequential), int(dtDVDPlusRDL), int(dtDDCDROM), int(dtDDCDRW), 16})
+        EXPECT_FALSE(is_cd(type)) << int(type);
+    EXPECT_FALSE(is_recordable_cd(dtCDROM));
+    EXPECT_FALSE(is_recordable_cd(dtUnknown));
+    EXPECT_FALSE(is_recordable_cd(dtDDCDR));
+}
+
 } // namespace
 } // namespace valmuri

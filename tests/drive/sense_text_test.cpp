@@ -94,14 +94,6 @@ TEST(SenseText, AdditionalSenseTableEdges)
     EXPECT_EQ(additional_sense_text(0xFF, 0xFF), "255,255");
 }
 
-TEST(SenseText, Decisions)
-{
-    EXPECT_EQ(sense_decision(SenseData{}), SenseDecision::None);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x02}, {12, 0x04}, {13, 0x01}})), SenseDecision::NotReady);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x06}, {12, 0x28}})), SenseDecision::Retry);
-    EXPECT_EQ(sense_decision(sense({{0, 0x70}, {2, 0x02}, {12, 0x3A}})), SenseDecision::Fail);
-}
-
 TEST(CommandNames, NamedAndUnnamedOpcodes)
 {
     EXPECT_EQ(command_name(0x2A), "WRITE (10)            ");
@@ -190,6 +182,20 @@ TEST(FailureLog, WhenALineIsDue)
         r.CDBByte[0] = op;
         EXPECT_TRUE(failure_log_due(r)) << int(op);
     }
+}
+
+TEST(SenseText, RequestSenseTellsWhetherALongOperationStillRuns)
+{
+    EXPECT_TRUE(operation_ended(SenseData{}));
+    EXPECT_TRUE(operation_under_way(sense({{0, 0xF0}})));
+    EXPECT_FALSE(operation_ended(sense({{0, 0xF0}})));
+    EXPECT_TRUE(operation_under_way(sense({{0, 0x70}, {2, 0x02}, {12, 0x04}, {13, 0x07}})));
+    // Some other condition: not under way, not ended either.
+    const SenseData other = sense({{0, 0x70}, {2, 0x05}, {12, 0x24}});
+    EXPECT_FALSE(operation_under_way(other));
+    EXPECT_FALSE(operation_ended(other));
+    const std::uint8_t forty[40] = {0x70, 0, 0x02, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x04};
+    EXPECT_EQ(sense_from(forty, sizeof forty).asc(), 0x04);
 }
 
 TEST(CommandFailure, DecidesBetweenRetryNotReadyFailAndTransport)
