@@ -11,7 +11,7 @@ using K = MenuLine::Kind;
 
 // act_* are the design's actions; cmd_* are menu commands that have no
 // action of their own there.
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {"act_novo", Qt::CTRL | Qt::Key_N, "Novo1", {}, "bt_novo"},
     {"act_abrir", Qt::CTRL | Qt::Key_A, "Abrir1", {}, "bt_abrir"},
     {"act_salvar", {}, {}, {}, {}},
@@ -99,24 +99,24 @@ constexpr ToolbarButton kToolbar[] = {
 
 } // namespace
 
-std::span<const CommandSpec> command_specs()
+std::span<const CommandEntry> command_entries()
 {
     return kCommands;
 }
 
-const CommandSpec* find_command_spec(std::string_view name)
+const CommandEntry* find_command_spec(std::string_view name)
 {
     auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                           [name](const CommandSpec& spec) { return spec.name == name; });
+                           [name](const CommandEntry& entry) { return entry.name == name; });
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
-const CommandSpec* find_command_for_item(std::string_view item)
+const CommandEntry* find_command_for_item(std::string_view item)
 {
     if (item.empty())
         return nullptr;
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [item](const CommandSpec& spec) {
-        return spec.menu_item == item || spec.popup_item == item || spec.toolbar_button == item;
+    auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [item](const CommandEntry& entry) {
+        return entry.menu_item == item || entry.popup_item == item || entry.toolbar_button == item;
     });
     return it == std::end(kCommands) ? nullptr : &*it;
 }

@@ -13,7 +13,7 @@
 
 namespace valmuri {
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view name;           // the action's object name ("act_novo")
     QKeyCombination shortcut{};      // shown on the menu and popup items
     std::string_view menu_item;      // item of the menu bar, empty when none
@@ -23,11 +23,11 @@ struct CommandSpec {
     bool checkable = false;
 };
 
-std::span<const CommandSpec> command_specs();
+std::span<const CommandEntry> command_entries();
 // The command of that name, or nullptr.
-const CommandSpec* find_command_spec(std::string_view name);
+const CommandEntry* find_command_spec(std::string_view name);
 // The command shown by a menu, popup or toolbar item of that name, or nullptr.
-const CommandSpec* find_command_for_item(std::string_view item);
+const CommandEntry* find_command_for_item(std::string_view item);
 
 // One line of a menu layout: an item of the table, a separator, the start
 // of a submenu (its object name) or the end of the current submenu.

@@ -32,8 +32,8 @@ void MainWindow::build_toolbar()
     addToolBar(Qt::TopToolBarArea, toolbar_);
 
     for (const ToolbarButton& b : toolbar_layout()) {
-        const CommandSpec* spec = find_command_for_item(b.name);
-        if (!spec)
+        const CommandEntry* entry = find_command_for_item(b.name);
+        if (!entry)
             throw std::logic_error("toolbar button without a command: " + std::string(b.name));
         auto* button = new QToolButton(toolbar_);
         button->setObjectName(QString::fromUtf8(b.name.data(), qsizetype(b.name.size())));
@@ -45,7 +45,7 @@ void MainWindow::build_toolbar()
         button->setMinimumSize(63, 44);
         button->setFocusPolicy(Qt::NoFocus);
         toolbar_->addWidget(button);
-        QAction* target = command(QString::fromUtf8(spec->name.data(), qsizetype(spec->name.size())));
+        QAction* target = command(QString::fromUtf8(entry->name.data(), qsizetype(entry->name.size())));
         button->setEnabled(target->isEnabled());
         connect(target, &QAction::changed, button, [button, target] { button->setEnabled(target->isEnabled()); });
         connect(button, &QToolButton::clicked, target, [target] { target->trigger(); });

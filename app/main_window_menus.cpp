@@ -32,9 +32,9 @@ QString qname(std::string_view name)
 
 void MainWindow::build_commands()
 {
-    for (const CommandSpec& spec : command_specs()) {
+    for (const CommandEntry& entry : command_entries()) {
         auto* action = new QAction(this);
-        QString name = qname(spec.name);
+        QString name = qname(entry.name);
         action->setObjectName(name);
         action->setEnabled(false);
         commands_.insert(name, Command{action, {}, {}, false});
@@ -109,20 +109,20 @@ void MainWindow::update_commands()
 
 QAction* MainWindow::command_item(QMenu* menu, std::string_view item_name)
 {
-    const CommandSpec* spec = find_command_for_item(item_name);
-    if (!spec)
+    const CommandEntry* entry = find_command_for_item(item_name);
+    if (!entry)
         throw std::logic_error("menu item without a command: " + std::string(item_name));
     auto* item = menu->addAction(QString());
     item->setObjectName(qname(item_name));
-    if (spec->shortcut.key() != Qt::Key_unknown)
-        item->setShortcut(QKeySequence(spec->shortcut));
-    item->setCheckable(spec->checkable);
-    if (spec->default_item) {
+    if (entry->shortcut.key() != Qt::Key_unknown)
+        item->setShortcut(QKeySequence(entry->shortcut));
+    item->setCheckable(entry->checkable);
+    if (entry->default_item) {
         QFont bold = item->font();
         bold.setBold(true);
         item->setFont(bold);
     }
-    QAction* target = command(qname(spec->name));
+    QAction* target = command(qname(entry->name));
     item->setEnabled(target->isEnabled());
     connect(target, &QAction::changed, item, [item, target] { item->setEnabled(target->isEnabled()); });
     connect(item, &QAction::triggered, target, [target] { target->trigger(); });

@@ -222,20 +222,20 @@ TEST_F(MainWindowTest, CommandTableFeedsMenusPopupsAndToolbarAndRefusesUnknownNa
 {
     MainWindow window(folder_.paths());
     // Every item of the table exists once, with the table's shortcut.
-    for (const CommandSpec& spec : command_specs()) {
-        ASSERT_NE(window.command(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()))), nullptr);
-        for (std::string_view item : {spec.menu_item, spec.popup_item}) {
+    for (const CommandEntry& entry : command_entries()) {
+        ASSERT_NE(window.command(QString::fromUtf8(entry.name.data(), qsizetype(entry.name.size()))), nullptr);
+        for (std::string_view item : {entry.menu_item, entry.popup_item}) {
             if (item.empty())
                 continue;
             auto* action = window.findChild<QAction*>(QString::fromUtf8(item.data(), qsizetype(item.size())));
             ASSERT_NE(action, nullptr) << item;
-            if (spec.shortcut.key() != Qt::Key_unknown) {
-                EXPECT_EQ(action->shortcut(), QKeySequence(spec.shortcut)) << item;
+            if (entry.shortcut.key() != Qt::Key_unknown) {
+                EXPECT_EQ(action->shortcut(), QKeySequence(entry.shortcut)) << item;
             }
         }
-        if (!spec.toolbar_button.empty()) {
-            EXPECT_NE(window.findChild<QToolButton*>(QString::fromUtf8(spec.toolbar_button.data(),
-                                                                        qsizetype(spec.toolbar_button.size()))),
+        if (!entry.toolbar_button.empty()) {
+            EXPECT_NE(window.findChild<QToolButton*>(QString::fromUtf8(entry.toolbar_button.data(),
+                                                                        qsizetype(entry.toolbar_button.size()))),
                       nullptr);
         }
     }
