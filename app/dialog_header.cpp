@@ -2,9 +2,11 @@
 
 #include "app/program_icons.h"
 
+#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace valmuri {
@@ -34,6 +36,23 @@ QWidget* make_dialog_header(QWidget* parent, const QString& caption, const QStri
     picture->setPixmap(program_icon().pixmap(40, 40));
     layout->addWidget(picture, 0, Qt::AlignTop);
     return header;
+}
+
+OkCloseRow make_ok_close_row(QDialog* dialog, const QString& ok_caption, const QString& close_caption, int margin)
+{
+    OkCloseRow row;
+    row.layout = new QHBoxLayout;
+    row.layout->setContentsMargins(margin, 0, margin, 0);
+    row.layout->addStretch();
+    row.ok = new QPushButton(ok_caption, dialog);
+    row.ok->setObjectName("btok");
+    row.ok->setDefault(true);
+    auto* close = new QPushButton(close_caption, dialog);
+    close->setObjectName("btfechar");
+    QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
+    row.layout->addWidget(row.ok);
+    row.layout->addWidget(close);
+    return row;
 }
 
 } // namespace valmuri

@@ -50,19 +50,9 @@ MoveDialog::MoveDialog(const TranslationTable& texts, int number, int row_count,
     body->addStretch();
     layout->addLayout(body, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(12, 0, 12, 0);
-    buttons->addStretch();
-    auto* ok = new QPushButton(qtext(texts, 43), this);
-    ok->setObjectName("btok");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* close = new QPushButton(qtext(texts, 44), this);
-    close->setObjectName("btfechar");
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addWidget(ok);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const OkCloseRow buttons = make_ok_close_row(this, qtext(texts, 43), qtext(texts, 44), 12);
+    connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addLayout(buttons.layout);
     field_->setFocus();
     field_->selectAll();
 }

@@ -79,19 +79,9 @@ StructureDialog::StructureDialog(const TranslationTable& texts, const Compilatio
     body->addWidget(msg1);
     layout->addLayout(body, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(10, 0, 10, 0);
-    buttons->addStretch();
-    auto* ok = new QPushButton(qtext(texts, 150), this);
-    ok->setObjectName("btok");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &StructureDialog::aplicar);
-    auto* close = new QPushButton(qtext(texts, 44), this);
-    close->setObjectName("btfechar");
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addWidget(ok);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const OkCloseRow buttons = make_ok_close_row(this, qtext(texts, 150), qtext(texts, 44), 10);
+    connect(buttons.ok, &QPushButton::clicked, this, &StructureDialog::aplicar);
+    layout->addLayout(buttons.layout);
 
     // Pressing on a selected row keeps the selection, so several rows can
     // be dragged at once; the drag itself is this dialog's own.
